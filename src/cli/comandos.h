@@ -1,0 +1,22 @@
+#pragma once
+#include "cli/opciones.h"
+#include "motor/error.h"
+
+#include <nlohmann/json.hpp>
+
+namespace Livora::Cli {
+
+// Prints one record as the inspector shows it, or as one JSON line.
+void imprimir(const ArchivoEstado& a, const Opciones& o);
+nlohmann::json aJson(const ArchivoEstado& a);
+// Saves by the --guardar choice; prints the confirmation. False on failure.
+bool guardar(const ArchivoEstado& a, const std::string& que);
+
+// The image intake plus the requested edits.
+Resultado<ArchivoEstado> procesarImagen(const Ruta& url, const Opciones& o);
+// The PDF intake with the requested password and options.
+Resultado<ArchivoEstado> procesarPDF(const Ruta& url, const Opciones& o);
+// Merges every file into one PDF written to o.unir. Returns the exit status.
+int unir(const Opciones& o);
+
+} // namespace Livora::Cli

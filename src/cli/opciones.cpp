@@ -1,0 +1,166 @@
+#include "cli/opciones.h"
+
+#include <charconv>
+#include <cstdio>
+
+namespace Livora::Cli {
+
+const char* textoAyuda =
+    "Uso: livora-cli [opciones] ARCHIVO...\n"
+    "Genera las alternativas de cada imagen o PDF y las muestra como el inspector.\n\n"
+    "Imágenes:\n"
+    "  --calidad Q            calidad de la JPEG personalizada (10…100, 70 por defecto)\n"
+    "  --ancho W, --alto H    tamaño de la JPEG personalizada en píxeles\n"
+    "  --objetivo KB          añade la JPEG que cabe en ese peso\n"
+    "  --conservar-metadatos  copia EXIF, GPS e IPTC a las salidas\n"
+    "  --sin-fondo            quita el fondo (una sola salida PNG transparente)\n"
+    "  --filtro PRESET        mono, noir, sepia, fade, chrome, invertir\n"
+    "  --brillo B --contraste C --saturacion S\n"
+    "  --texto T [--pos X,Y] [--tamano F] [--color #RRGGBBAA] [--sin-sombra]\n"
+    "PDF:\n"
+    "  --contrasena PW        abre un PDF protegido\n"
+    "  --proteger PW          protege las salidas con contraseña\n"
+    "  --titulo T, --autor A  propiedades del documento\n"
+    "  --unir SALIDA.pdf      une todos los archivos, en orden, en un PDF\n"
+    "Salida:\n"
+    "  --guardar SUFIJO|todas|elegida   guarda junto al original\n"
+    "  --json                 un objeto JSON por archivo y línea\n";
+
+namespace {
+bool numero(const std::string& s, double& v) {
+    auto r = std::from_chars(s.data(), s.data() + s.size(), v);
+    return r.ec == std::errc{} && r.ptr == s.data() + s.size();
+}
+bool entero(const std::string& s, std::int64_t& v) {
+    const char* p = s.data();
+    if (!s.empty() && s[0] == '+') ++p;
+    auto r = std::from_chars(p, s.data() + s.size(), v);
+    return r.ec == std::errc{} && r.ptr == s.data() + s.size();
+}
+bool color(const std::string& s, Color& c) {
+    if (s.size() != 9 && s.size() != 7) return false;
+    if (s[0] != '#') return false;
+    unsigned v[4] = {0, 0, 0, 255};
+    for (std::size_t i = 0; i * 2 + 1 < s.size(); ++i) {
+        auto r = std::from_chars(s.data() + 1 + i * 2, s.data() + 3 + i * 2, v[i], 16);
+        if (r.ec != std::errc{} || r.ptr != s.data() + 3 + i * 2) return false;
+    }
+    c = Color{v[0] / 255.0, v[1] / 255.0, v[2] / 255.0, v[3] / 255.0};
+    return true;
+}
+} // namespace
+
+Analisis analizar(const std::vector<std::string>& args) {
+    Analisis a;
+    auto& o = a.opciones;
+    for (std::size_t i = 0; i < args.size(); ++i) {
+        const std::string& arg = args[i];
+        auto valor = [&](std::string& destino) {
+            if (i + 1 >= args.size()) {
+                a.error = "Falta el valor de " + arg;
+                return false;
+            }
+            destino = args[++i];
+            return true;
+        };
+        auto decimal = [&](double& destino) {
+            std::string s;
+            if (!valor(s)) return false;
+            if (!numero(s, destino)) {
+                a.error = "Valor no válido para " + arg + ": " + s;
+                return false;
+            }
+            return true;
+        };
+        auto ultimaCapa = [&]() -> CapaTexto* {
+            if (o.capas.empty()) {
+                a.error = arg + " va detrás de --texto";
+                return nullptr;
+            }
+            return &o.capas.back();
+        };
+        std::string s;
+        if (arg == "-h" || arg == "--ayuda" || arg == "--help") {
+            o.ayuda = true;
+        } else if (arg == "--calidad") {
+            if (!decimal(o.ajustes.calidadCustom)) return a;
+        } else if (arg == "--ancho") {
+            if (!decimal(o.ajustes.anchoCustom)) return a;
+        } else if (arg == "--alto") {
+            if (!decimal(o.ajustes.altoCustom)) return a;
+        } else if (arg == "--objetivo") {
+            if (!valor(s)) return a;
+            std::int64_t kb = 0;
+            if (!entero(s, kb)) {
+                a.error = "Valor no válido para --objetivo: " + s;
+                return a;
+            }
+            o.ajustes.objetivoKB = kb;
+        } else if (arg == "--conservar-metadatos") {
+            o.ajustes.quitarMetadatos = false;
+        } else if (arg == "--sin-fondo") {
+            o.sinFondo = true;
+        } else if (arg == "--filtro") {
+            if (!valor(o.filtros.preset)) return a;
+        } else if (arg == "--brillo") {
+            if (!decimal(o.filtros.brillo)) return a;
+        } else if (arg == "--contraste") {
+            if (!decimal(o.filtros.contraste)) return a;
+        } else if (arg == "--saturacion") {
+            if (!decimal(o.filtros.saturacion)) return a;
+        } else if (arg == "--texto") {
+            CapaTexto c;
+            if (!valor(c.texto)) return a;
+            o.capas.push_back(c);
+        } else if (arg == "--pos") {
+            auto* c = ultimaCapa();
+            if (!c || !valor(s)) return a;
+            auto coma = s.find(',');
+            if (coma == std::string::npos || !numero(s.substr(0, coma), c->posX) ||
+                !numero(s.substr(coma + 1), c->posY)) {
+                a.error = "Valor no válido para --pos: " + s;
+                return a;
+            }
+        } else if (arg == "--tamano") {
+            auto* c = ultimaCapa();
+            if (!c || !decimal(c->tamano)) return a;
+        } else if (arg == "--color") {
+            auto* c = ultimaCapa();
+            if (!c || !valor(s)) return a;
+            if (!color(s, c->color)) {
+                a.error = "Valor no válido para --color: " + s;
+                return a;
+            }
+        } else if (arg == "--sin-sombra") {
+            auto* c = ultimaCapa();
+            if (!c) return a;
+            c->sombra = false;
+        } else if (arg == "--contrasena") {
+            if (!valor(s)) return a;
+            o.contrasena = s;
+        } else if (arg == "--proteger") {
+            if (!valor(o.opcionesPDF.contrasena)) return a;
+            o.opcionesPDF.proteger = true;
+        } else if (arg == "--titulo") {
+            if (!valor(o.opcionesPDF.titulo)) return a;
+        } else if (arg == "--autor") {
+            if (!valor(o.opcionesPDF.autor)) return a;
+        } else if (arg == "--guardar") {
+            if (!valor(s)) return a;
+            o.guardar = s;
+        } else if (arg == "--unir") {
+            if (!valor(s)) return a;
+            o.unir = Ruta(s);
+        } else if (arg == "--json") {
+            o.json = true;
+        } else if (arg.size() > 1 && arg[0] == '-' && arg != "-") {
+            a.error = "Opción desconocida: " + arg;
+            return a;
+        } else {
+            o.archivos.emplace_back(arg);
+        }
+    }
+    return a;
+}
+
+} // namespace Livora::Cli

@@ -1,0 +1,34 @@
+#pragma once
+#include "modelo/modelo.h"
+
+#include <optional>
+#include <string>
+#include <vector>
+
+namespace Livora::Cli {
+
+struct Opciones {
+    std::vector<Ruta> archivos;
+    AjustesImagen ajustes;
+    OpcionesPDF opcionesPDF;
+    std::optional<std::string> contrasena;
+    std::optional<std::string> guardar; // sufijo, "todas" or "elegida"
+    std::optional<Ruta> unir;
+    bool json = false;
+    bool ayuda = false;
+    // Image edits.
+    FiltroAjustes filtros;
+    std::vector<CapaTexto> capas;
+    bool sinFondo = false;
+};
+
+// Parses the arguments; the error text is printed as it is.
+struct Analisis {
+    Opciones opciones;
+    std::optional<std::string> error;
+};
+Analisis analizar(const std::vector<std::string>& args);
+
+extern const char* textoAyuda;
+
+} // namespace Livora::Cli

@@ -1,0 +1,38 @@
+#pragma once
+#include "modelo/modelo.h"
+
+#include <optional>
+#include <string>
+#include <vector>
+
+namespace Livora {
+
+// The window's observable state. The debounce tasks (trabajoCustom, trabajoFiltros) and
+// the split view's column visibility live with the window's timers and widgets.
+struct EstadoVentana {
+    std::vector<ArchivoEstado> archivos;
+    std::optional<Uuid> archivoActivoID;
+    AjustesImagen ajustes;
+    std::string objetivoTexto;
+    bool modoRecorte = false;
+    bool arrastrando = false;
+    bool procesando = false;
+    std::string mensaje;
+    bool mostrarInfoMetadatos = false;
+    bool mostrarFiltros = false;
+    bool modoTexto = false;
+    std::optional<Uuid> capaSeleccionada;
+    std::optional<Uuid> capaEditando;
+    bool modoPaginas = false;
+    bool mostrarInspector = true;
+    bool mostrarBarraLateral = true;
+    OpcionesPDF opcionesBorrador;
+
+    std::optional<std::size_t> idxActivo() const;
+    const ArchivoEstado* archivoActivo() const;
+    ArchivoEstado* archivoActivo();
+    const Variante* varianteActiva() const;
+    bool enModo() const { return modoTexto || modoRecorte || modoPaginas; }
+};
+
+} // namespace Livora

@@ -1,0 +1,136 @@
+#include "motor/alternativas.h"
+
+#include "motor/archivos.h"
+#include "motor/metadatos.h"
+#include "motor/objetivo.h"
+#include "motor/paralelo.h"
+#include "motor/webp.h"
+
+#include <mutex>
+
+namespace Livora {
+
+namespace {
+
+struct Fila {
+    std::string nombre, detalle, sufijo;
+    Formato formato;
+    double calidad;
+    std::optional<double> maxLado;
+};
+
+// Encodes one row and writes its file; none when the encoder is missing or fails.
+Resultado<std::optional<Variante>> producir(const Fila& fila, const Imagen& imagen,
+                                            const Ruta& dir, const Propiedades* meta) {
+    auto datos = codificar(imagen, fila.formato, fila.calidad, meta);
+    if (!datos) return std::optional<Variante>{};
+    Variante v;
+    v.nombre = fila.nombre;
+    v.detalle = fila.detalle;
+    v.sufijo = fila.sufijo;
+    v.ext = extension(fila.formato);
+    v.urlTemp = dir / (fila.sufijo + "." + v.ext);
+    if (auto r = escribirArchivo(v.urlTemp, *datos); !r) return r.error();
+    v.bytes = static_cast<std::int64_t>(datos->size());
+    v.preview = legible(v.urlTemp);
+    return std::optional<Variante>{std::move(v)};
+}
+
+} // namespace
+
+std::string detallePersonalizada(const Imagen& cg, const AjustesImagen& ajustes) {
+    auto [cw, ch] = dimensionesCustom(cg, ajustes);
+    std::string d = std::to_string(static_cast<std::int64_t>(ajustes.calidadCustom)) + " %, ";
+    if (cw == cg.width() && ch == cg.height()) return d + "tamaño completo";
+    return d + std::to_string(cw) + "×" + std::to_string(ch) + " px";
+}
+
+Resultado<std::vector<Variante>> variantesImagen(const Imagen& cg, const AjustesImagen& ajustes,
+                                                 const std::optional<Propiedades>& metadatosOriginales,
+                                                 bool sinFondo) {
+    iniciarMotor();
+    auto dir = dirTemporal();
+    if (!dir) return dir.error();
+
+    std::optional<Propiedades> conservadas;
+    if (!ajustes.quitarMetadatos) conservadas = metadatosPreservables(metadatosOriginales);
+    const Propiedades* meta = conservadas ? &*conservadas : nullptr;
+
+    if (sinFondo) {
+        Fila f{"PNG · Fondo transparente", "sujeto recortado", "sin-fondo", Formato::PNG, 1.0, {}};
+        auto r = producir(f, cg, *dir, meta);
+        if (!r) return r.error();
+        std::vector<Variante> lista;
+        if (*r) lista.push_back(std::move(**r));
+        return lista;
+    }
+
+    std::vector<Fila> filas = {
+        {"PNG · Sin pérdida", "píxeles intactos", "sin-perdida", Formato::PNG, 1.0, {}},
+        {"JPEG · Alta", "80 %, tamaño completo", "alta", Formato::JPEG, 0.8, {}},
+        {"JPEG · Media", "60 %, máx. 2048 px", "media", Formato::JPEG, 0.6, 2048.0},
+        {"JPEG · Baja", "40 %, máx. 1280 px", "baja", Formato::JPEG, 0.4, 1280.0},
+        {"HEIC · Moderno", "60 %, tamaño completo", "heic", Formato::HEIC, 0.6, {}},
+    };
+    if (hayCodificador(Formato::AVIF))
+        filas.push_back({"AVIF · Web moderno", "60 %, tamaño completo", "avif", Formato::AVIF,
+                         0.6, {}});
+    filas.push_back({"JPEG · Personalizada", detallePersonalizada(cg, ajustes), "personalizada",
+                     Formato::JPEG, ajustes.calidadCustom / 100.0, {}});
+
+    // Every row is independent; they are encoded at once and the list keeps the table's
+    // order. The WebP follows the lossless PNG on the same thread because cwebp reads it.
+    const std::size_t n = filas.size();
+    std::vector<std::optional<Variante>> hechas(n);
+    std::optional<Variante> webp;
+    std::optional<Variante> objetivo;
+    std::vector<std::optional<Error>> errores(n + 1);
+
+    std::vector<std::function<void()>> tareas;
+    for (std::size_t i = 0; i < n; ++i) {
+        tareas.push_back([&, i] {
+            const Fila& f = filas[i];
+            Imagen imagen = cg;
+            if (f.sufijo == "personalizada") {
+                auto [cw, ch] = dimensionesCustom(cg, ajustes);
+                if (cw > 0 && ch > 0 && (cw != cg.width() || ch != cg.height()))
+                    imagen = redimensionar(cg, cw, ch);
+            } else if (f.maxLado) {
+                imagen = escalado(cg, *f.maxLado);
+            }
+            auto r = producir(f, imagen, *dir, meta);
+            if (!r) {
+                errores[i] = r.error();
+                return;
+            }
+            hechas[i] = std::move(*r);
+            if (f.sufijo == "sin-perdida") webp = varianteWebP(*dir, ajustes.quitarMetadatos);
+        });
+    }
+    if (ajustes.objetivoKB) {
+        tareas.push_back([&] {
+            auto r = ajustarAPeso(cg, *ajustes.objetivoKB, *dir, meta);
+            if (!r)
+                errores[n] = r.error();
+            else
+                objetivo = std::move(*r);
+        });
+    }
+    enParalelo(tareas);
+
+    for (const auto& e : errores)
+        if (e) return *e;
+
+    std::vector<Variante> lista;
+    for (auto& v : hechas)
+        if (v) lista.push_back(std::move(*v));
+    if (webp) {
+        auto pos = std::find_if(lista.begin(), lista.end(),
+                                [](const Variante& v) { return v.sufijo == "personalizada"; });
+        lista.insert(pos, std::move(*webp));
+    }
+    if (objetivo) lista.push_back(std::move(*objetivo));
+    return lista;
+}
+
+} // namespace Livora

@@ -1,0 +1,25 @@
+#pragma once
+#include "modelo/modelo.h"
+#include "motor/error.h"
+
+#include <vector>
+
+namespace Livora {
+
+// Everything an image regeneration needs, copied on the caller's thread.
+struct EntradaCadena {
+    Imagen fuente;
+    AjustesImagen ajustes;
+    FiltroAjustes filtros;
+    std::vector<CapaTexto> capas;
+    std::optional<Propiedades> metadatos;
+    bool sinFondo = false;
+};
+
+EntradaCadena entradaCadena(const ArchivoEstado& archivo, const AjustesImagen& ajustes);
+
+// The image chain: background removal when sinFondo (keeping the source when it yields
+// nothing), colour filters, text layers, then the alternatives.
+Resultado<std::vector<Variante>> cadenaImagen(const EntradaCadena& entrada);
+
+} // namespace Livora

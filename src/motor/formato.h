@@ -1,0 +1,15 @@
+#pragma once
+#include <cstdint>
+#include <string>
+
+namespace Livora {
+
+// File-size text in decimal units (1 kB = 1000 bytes) with Spanish number format:
+// "532 bytes", "12 kB", "3,4 MB", "1,25 GB".
+std::string formatoBytes(std::int64_t bytes);
+
+// Saving text of an output against its original: "−75 %", "+1 %", "—" when the original
+// size is below 1.
+std::string ahorro(std::int64_t bytes, std::int64_t bytesOriginal);
+
+} // namespace Livora

@@ -1,0 +1,13 @@
+#pragma once
+#include "modelo/modelo.h"
+
+#include <string>
+
+namespace Livora {
+
+// Whether a file name's extension names an image type (the same answer as the desktop's
+// MIME database for the extensions it knows). Everything else goes the PDF way.
+bool esExtensionImagen(std::string extension);
+bool esImagen(const Ruta& url);
+
+} // namespace Livora
