@@ -20,8 +20,10 @@ nlohmann::json aJson(const ArchivoEstado& a) {
     }
     j["resumenMetadatos"] = nlohmann::json::array();
     for (const auto& m : a.resumenMetadatos)
-        j["resumenMetadatos"].push_back(
-            {{"icono", m.icono}, {"titulo", m.titulo}, {"valor", m.valor}, {"sensible", m.sensible}});
+        j["resumenMetadatos"].push_back({{"icono", m.icono},
+                                         {"titulo", m.titulo},
+                                         {"valor", m.valor},
+                                         {"sensible", m.sensible}});
     j["variantes"] = nlohmann::json::array();
     std::optional<std::string> elegida;
     for (const auto& v : a.variantes) {
@@ -85,7 +87,8 @@ bool guardar(const ArchivoEstado& a, const std::string& que) {
         return false;
     }
     std::cout << textoGuardadas(r.guardadas.size()) << "\n";
-    for (const auto& g : r.guardadas) std::cout << "  " << g.string() << "\n";
+    for (const auto& g : r.guardadas)
+        std::cout << "  " << g.string() << "\n";
     return true;
 }
 

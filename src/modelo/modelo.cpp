@@ -3,7 +3,9 @@
 namespace Livora {
 
 namespace {
-std::int64_t resto360(std::int64_t r) { return ((r % 360) + 360) % 360; }
+std::int64_t resto360(std::int64_t r) {
+    return ((r % 360) + 360) % 360;
+}
 } // namespace
 
 bool ArchivoEstado::paginasEditadas() const {

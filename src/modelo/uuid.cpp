@@ -13,7 +13,8 @@ Uuid Uuid::nuevo() {
     Uuid u;
     for (int i = 0; i < 16; i += 8) {
         std::uint64_t v = gen();
-        for (int j = 0; j < 8; ++j) u.bytes[i + j] = static_cast<std::uint8_t>(v >> (8 * j));
+        for (int j = 0; j < 8; ++j)
+            u.bytes[i + j] = static_cast<std::uint8_t>(v >> (8 * j));
     }
     u.bytes[6] = static_cast<std::uint8_t>((u.bytes[6] & 0x0F) | 0x40); // version 4
     u.bytes[8] = static_cast<std::uint8_t>((u.bytes[8] & 0x3F) | 0x80); // RFC 4122 variant

@@ -23,7 +23,8 @@ struct Uuid {
 template <> struct std::hash<Livora::Uuid> {
     std::size_t operator()(const Livora::Uuid& u) const noexcept {
         std::size_t h = 0;
-        for (auto b : u.bytes) h = h * 131 + b;
+        for (auto b : u.bytes)
+            h = h * 131 + b;
         return h;
     }
 };

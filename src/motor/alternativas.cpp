@@ -20,8 +20,8 @@ struct Fila {
 };
 
 // Encodes one row and writes its file; none when the encoder is missing or fails.
-Resultado<std::optional<Variante>> producir(const Fila& fila, const Imagen& imagen,
-                                            const Ruta& dir, const Propiedades* meta) {
+Resultado<std::optional<Variante>> producir(const Fila& fila, const Imagen& imagen, const Ruta& dir,
+                                            const Propiedades* meta) {
     auto datos = codificar(imagen, fila.formato, fila.calidad, meta);
     if (!datos) return std::optional<Variante>{};
     Variante v;
@@ -45,9 +45,9 @@ std::string detallePersonalizada(const Imagen& cg, const AjustesImagen& ajustes)
     return d + std::to_string(cw) + "×" + std::to_string(ch) + " px";
 }
 
-Resultado<std::vector<Variante>> variantesImagen(const Imagen& cg, const AjustesImagen& ajustes,
-                                                 const std::optional<Propiedades>& metadatosOriginales,
-                                                 bool sinFondo) {
+Resultado<std::vector<Variante>>
+variantesImagen(const Imagen& cg, const AjustesImagen& ajustes,
+                const std::optional<Propiedades>& metadatosOriginales, bool sinFondo) {
     iniciarMotor();
     auto dir = dirTemporal();
     if (!dir) return dir.error();
@@ -73,10 +73,14 @@ Resultado<std::vector<Variante>> variantesImagen(const Imagen& cg, const Ajustes
         {"HEIC · Moderno", "60 %, tamaño completo", "heic", Formato::HEIC, 0.6, {}},
     };
     if (hayCodificador(Formato::AVIF))
-        filas.push_back({"AVIF · Web moderno", "60 %, tamaño completo", "avif", Formato::AVIF,
-                         0.6, {}});
-    filas.push_back({"JPEG · Personalizada", detallePersonalizada(cg, ajustes), "personalizada",
-                     Formato::JPEG, ajustes.calidadCustom / 100.0, {}});
+        filas.push_back(
+            {"AVIF · Web moderno", "60 %, tamaño completo", "avif", Formato::AVIF, 0.6, {}});
+    filas.push_back({"JPEG · Personalizada",
+                     detallePersonalizada(cg, ajustes),
+                     "personalizada",
+                     Formato::JPEG,
+                     ajustes.calidadCustom / 100.0,
+                     {}});
 
     // Every row is independent; they are encoded at once and the list keeps the table's
     // order. The WebP follows the lossless PNG on the same thread because cwebp reads it.

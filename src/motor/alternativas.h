@@ -11,9 +11,9 @@ namespace Livora {
 // The image's alternatives, in the fixed order: sin-perdida, alta, media, baja, heic,
 // avif, webp, personalizada, objetivo (absent encoders leave gaps); or only the
 // transparent PNG when the background is removed. One fresh folder per call.
-Resultado<std::vector<Variante>> variantesImagen(const Imagen& cg, const AjustesImagen& ajustes,
-                                                 const std::optional<Propiedades>& metadatosOriginales,
-                                                 bool sinFondo);
+Resultado<std::vector<Variante>>
+variantesImagen(const Imagen& cg, const AjustesImagen& ajustes,
+                const std::optional<Propiedades>& metadatosOriginales, bool sinFondo);
 
 // Detail text of the user-tuned JPEG ("70 %, 1024×768 px" or "70 %, tamaño completo").
 std::string detallePersonalizada(const Imagen& cg, const AjustesImagen& ajustes);

@@ -9,17 +9,25 @@
 
 namespace Livora {
 
-Error error(std::string mensaje) { return Error{std::move(mensaje)}; }
+Error error(std::string mensaje) {
+    return Error{std::move(mensaje)};
+}
 
 std::string descripcionSistema(const std::error_code& ec) {
     switch (ec.value()) {
-    case ENOENT: return "No existe el archivo o la carpeta";
+    case ENOENT:
+        return "No existe el archivo o la carpeta";
     case EACCES:
-    case EPERM: return "No tienes permiso para escribir en esa carpeta";
-    case EROFS: return "La carpeta es de solo lectura";
-    case ENOSPC: return "No queda espacio en el disco";
-    case EDQUOT: return "Se ha superado la cuota de disco";
-    default: return ec.message();
+    case EPERM:
+        return "No tienes permiso para escribir en esa carpeta";
+    case EROFS:
+        return "La carpeta es de solo lectura";
+    case ENOSPC:
+        return "No queda espacio en el disco";
+    case EDQUOT:
+        return "Se ha superado la cuota de disco";
+    default:
+        return ec.message();
     }
 }
 
@@ -67,8 +75,7 @@ Resultado<void> escribirArchivo(const Ruta& destino, std::span<const std::uint8_
 Resultado<void> copiarSeguro(const Ruta& origen, const Ruta& destino) {
     Ruta tmp = destino.parent_path() / (".livora-" + Uuid::nuevo().texto() + ".tmp");
     std::error_code ec;
-    std::filesystem::copy_file(origen, tmp, std::filesystem::copy_options::overwrite_existing,
-                               ec);
+    std::filesystem::copy_file(origen, tmp, std::filesystem::copy_options::overwrite_existing, ec);
     if (ec) {
         std::filesystem::remove(tmp, ec);
         return errorSistema(ec.value() ? ec.value() : EIO);

@@ -5,8 +5,12 @@
 namespace Livora {
 
 EntradaCadena entradaCadena(const ArchivoEstado& archivo, const AjustesImagen& ajustes) {
-    return EntradaCadena{archivo.fuente.value_or(Imagen{}), ajustes, archivo.filtros,
-                         archivo.capas, archivo.metadatos, archivo.sinFondo};
+    return EntradaCadena{archivo.fuente.value_or(Imagen{}),
+                         ajustes,
+                         archivo.filtros,
+                         archivo.capas,
+                         archivo.metadatos,
+                         archivo.sinFondo};
 }
 
 Resultado<std::vector<Variante>> cadenaImagen(const EntradaCadena& e) {

@@ -23,7 +23,9 @@ void iniciarMotor() {
         vips_cache_set_max(64);
         vips_cache_set_max_mem(64 * 1024 * 1024);
         // Decoders' complaints about odd but readable files are not the user's business.
-        g_log_set_handler("VIPS", G_LOG_LEVEL_WARNING, [](const gchar*, GLogLevelFlags, const gchar*, gpointer) {}, nullptr);
+        g_log_set_handler(
+            "VIPS", G_LOG_LEVEL_WARNING,
+            [](const gchar*, GLogLevelFlags, const gchar*, gpointer) {}, nullptr);
         Exiv2::LogMsg::setLevel(Exiv2::LogMsg::mute);
         Exiv2::XmpParser::initialize();
         Exiv2::enableBMFF(true);
@@ -33,10 +35,14 @@ void iniciarMotor() {
 
 std::string extension(Formato f) {
     switch (f) {
-    case Formato::PNG: return "png";
-    case Formato::JPEG: return "jpg";
-    case Formato::HEIC: return "heic";
-    case Formato::AVIF: return "avif";
+    case Formato::PNG:
+        return "png";
+    case Formato::JPEG:
+        return "jpg";
+    case Formato::HEIC:
+        return "heic";
+    case Formato::AVIF:
+        return "avif";
     }
     return "img";
 }
@@ -44,9 +50,12 @@ std::string extension(Formato f) {
 bool hayCodificador(Formato f) {
     iniciarMotor();
     switch (f) {
-    case Formato::HEIC: return heif_have_encoder_for_format(heif_compression_HEVC) != 0;
-    case Formato::AVIF: return heif_have_encoder_for_format(heif_compression_AV1) != 0;
-    default: return true;
+    case Formato::HEIC:
+        return heif_have_encoder_for_format(heif_compression_HEVC) != 0;
+    case Formato::AVIF:
+        return heif_have_encoder_for_format(heif_compression_AV1) != 0;
+    default:
+        return true;
     }
 }
 
@@ -105,8 +114,8 @@ std::optional<ImagenCargada> cargarImagen(const Ruta& url) {
         VImage cabecera = VImage::new_from_file(url.c_str());
         std::int64_t w = cabecera.width(), h = cabecera.height();
         if (w < 1 || h < 1 || w * h > maxPixelesImagen) return std::nullopt;
-        VImage img = VImage::new_from_file(
-            url.c_str(), VImage::option()->set("access", VIPS_ACCESS_SEQUENTIAL));
+        VImage img = VImage::new_from_file(url.c_str(),
+                                           VImage::option()->set("access", VIPS_ACCESS_SEQUENTIAL));
         img = aSRGB8(img.autorot());
         // Materialise while the loader image (and its blobs) is still alive.
         img = sinMetadatos(img.copy_memory());
@@ -165,9 +174,9 @@ std::optional<Bytes> codificarVips(const VImage& img, Formato f, double calidad)
         // Adaptive row filters shrink photos by about a third. On 12 MP photos zlib level
         // 3 is as small as 6 (23.2 vs 23.6 MB) in less than half the time.
         return desdeBlob(img.pngsave_buffer(VImage::option()
-                               ->set("compression", 3)
-                               ->set("filter", VIPS_FOREIGN_PNG_FILTER_ALL)
-                               ->set("strip", true)));
+                                                ->set("compression", 3)
+                                                ->set("filter", VIPS_FOREIGN_PNG_FILTER_ALL)
+                                                ->set("strip", true)));
     }
     VImage src = img;
     if (src.bands() == 4) src = src.flatten(VImage::option()->set("background", 255.0));
@@ -222,15 +231,15 @@ std::optional<Bytes> codificarHeif(const VImage& img, Formato f, double calidad,
     } else {
         heif_encoder_set_parameter_integer(enc, "speed", 9);
         heif_encoder_set_parameter_integer(
-            enc, "threads", std::clamp(static_cast<int>(std::thread::hardware_concurrency()), 1, 16));
+            enc, "threads",
+            std::clamp(static_cast<int>(std::thread::hardware_concurrency()), 1, 16));
     }
 
     const int w = img.width(), h = img.height();
     const bool alfa = img.bands() == 4;
     if (heif_image_create(w, h, heif_colorspace_RGB,
-                          alfa ? heif_chroma_interleaved_RGBA : heif_chroma_interleaved_RGB,
-                          &himg)
-            .code != heif_error_Ok ||
+                          alfa ? heif_chroma_interleaved_RGBA : heif_chroma_interleaved_RGB, &himg)
+                .code != heif_error_Ok ||
         heif_image_add_plane(himg, heif_channel_interleaved, w, h, 8).code != heif_error_Ok) {
         liberar();
         return std::nullopt;
@@ -309,7 +318,9 @@ Imagen redimensionar(const Imagen& img, std::int64_t ancho, std::int64_t alto) {
 }
 
 namespace {
-std::int64_t redondeo(double v) { return static_cast<std::int64_t>(std::round(v)); }
+std::int64_t redondeo(double v) {
+    return static_cast<std::int64_t>(std::round(v));
+}
 } // namespace
 
 std::pair<std::int64_t, std::int64_t> dimensionesCustom(const Imagen& img,

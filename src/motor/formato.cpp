@@ -31,7 +31,8 @@ std::string ahorro(std::int64_t bytes, std::int64_t bytesOriginal) {
     // computed in 128 bits instead.
     __int128 p = 100 - (static_cast<__int128>(bytes) * 100) / bytesOriginal;
     auto texto = [](__int128 v) {
-        if (v > std::numeric_limits<std::int64_t>::max()) v = std::numeric_limits<std::int64_t>::max();
+        if (v > std::numeric_limits<std::int64_t>::max())
+            v = std::numeric_limits<std::int64_t>::max();
         return std::to_string(static_cast<std::int64_t>(v));
     };
     if (p < 0) return "+" + texto(-p) + " %";

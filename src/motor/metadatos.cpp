@@ -15,7 +15,8 @@ std::optional<std::string> texto(const Exiv2::ExifData& d, const char* clave) {
     auto it = d.findKey(Exiv2::ExifKey(clave));
     if (it == d.end() || it->typeId() != Exiv2::asciiString) return std::nullopt;
     std::string s = it->toString();
-    while (!s.empty() && s.back() == '\0') s.pop_back();
+    while (!s.empty() && s.back() == '\0')
+        s.pop_back();
     return s;
 }
 
@@ -34,8 +35,10 @@ std::optional<double> numero(const Exiv2::ExifData& d, const char* clave) {
     case Exiv2::signedShort:
     case Exiv2::signedLong:
     case Exiv2::tiffFloat:
-    case Exiv2::tiffDouble: return static_cast<double>(it->toFloat(0));
-    default: return std::nullopt;
+    case Exiv2::tiffDouble:
+        return static_cast<double>(it->toFloat(0));
+    default:
+        return std::nullopt;
     }
 }
 
@@ -71,9 +74,8 @@ Exiv2::ExifData exifConservable(const Exiv2::ExifData& origen) {
         const std::string g = e.groupName();
         if (g != "Image" && g != "Photo" && g != "GPSInfo" && g != "Iop") continue;
         const std::string k = e.key();
-        if (k == "Exif.Photo.MakerNote" || k == "Exif.Image.ExifTag" ||
-            k == "Exif.Image.GPSTag" || k == "Exif.Photo.InteroperabilityTag" ||
-            k == "Exif.Image.JPEGInterchangeFormat" ||
+        if (k == "Exif.Photo.MakerNote" || k == "Exif.Image.ExifTag" || k == "Exif.Image.GPSTag" ||
+            k == "Exif.Photo.InteroperabilityTag" || k == "Exif.Image.JPEGInterchangeFormat" ||
             k == "Exif.Image.JPEGInterchangeFormatLength" || k == "Exif.Image.StripOffsets" ||
             k == "Exif.Image.StripByteCounts" || k == "Exif.Image.TileOffsets" ||
             k == "Exif.Image.TileByteCounts" || k == "Exif.Image.XMLPacket" ||
@@ -100,9 +102,9 @@ std::optional<Propiedades> leerPropiedades(const Ruta& url) {
         if (auto o = exif.findKey(Exiv2::ExifKey("Exif.Image.Orientation")); o != exif.end())
             p.orientation = static_cast<int>(o->toLong());
         if (tieneGrupo(exif, "Image")) {
-            p.tiff = DiccionarioTIFF{texto(exif, "Exif.Image.Make"),
-                                     texto(exif, "Exif.Image.Model"),
-                                     texto(exif, "Exif.Image.Software")};
+            p.tiff =
+                DiccionarioTIFF{texto(exif, "Exif.Image.Make"), texto(exif, "Exif.Image.Model"),
+                                texto(exif, "Exif.Image.Software")};
         }
         if (tieneGrupo(exif, "Photo")) {
             DiccionarioEXIF e;
@@ -111,10 +113,11 @@ std::optional<Propiedades> leerPropiedades(const Ruta& url) {
             e.fNumber = numero(exif, "Exif.Photo.FNumber");
             e.exposureTime = numero(exif, "Exif.Photo.ExposureTime");
             auto iso = exif.findKey(Exiv2::ExifKey("Exif.Photo.ISOSpeedRatings"));
-            if (iso != exif.end() && (iso->typeId() == Exiv2::unsignedShort ||
-                                      iso->typeId() == Exiv2::unsignedLong)) {
+            if (iso != exif.end() &&
+                (iso->typeId() == Exiv2::unsignedShort || iso->typeId() == Exiv2::unsignedLong)) {
                 std::vector<std::int64_t> lista;
-                for (long i = 0; i < iso->count(); ++i) lista.push_back(iso->toLong(i));
+                for (long i = 0; i < iso->count(); ++i)
+                    lista.push_back(iso->toLong(i));
                 e.isoSpeedRatings = lista;
             }
             p.exif = e;
@@ -172,9 +175,11 @@ std::vector<ItemMetadato> resumenMetadatos(const std::optional<Propiedades>& pro
         if (!make.empty() || !model.empty()) {
             std::string v = make + " " + model;
             auto esBlanco = [](char c) { return c == ' ' || c == '\t'; };
-            while (!v.empty() && esBlanco(v.back())) v.pop_back();
+            while (!v.empty() && esBlanco(v.back()))
+                v.pop_back();
             std::size_t i = 0;
-            while (i < v.size() && esBlanco(v[i])) ++i;
+            while (i < v.size() && esBlanco(v[i]))
+                ++i;
             linea("camera.fill", "Cámara", v.substr(i));
         }
     }
@@ -201,7 +206,8 @@ std::vector<ItemMetadato> resumenMetadatos(const std::optional<Propiedades>& pro
             partes.push_back("ISO " + std::to_string(p.exif->isoSpeedRatings->front()));
         if (!partes.empty()) {
             std::string v;
-            for (std::size_t i = 0; i < partes.size(); ++i) v += (i ? " · " : "") + partes[i];
+            for (std::size_t i = 0; i < partes.size(); ++i)
+                v += (i ? " · " : "") + partes[i];
             linea("dial.high", "Exposición", v);
         }
     }

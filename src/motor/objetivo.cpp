@@ -16,8 +16,8 @@ std::optional<ResultadoBusqueda> buscarPeso(const Imagen& cg, std::int64_t kb,
                                             const CodificadorJPEG& codificarJPEG) {
     // Saturates instead of overflowing; a target of 0 or less never fits.
     constexpr std::int64_t maximo = std::numeric_limits<std::int64_t>::max() / 1024;
-    const std::int64_t objetivo = kb > maximo ? std::numeric_limits<std::int64_t>::max()
-                                              : kb * 1024;
+    const std::int64_t objetivo =
+        kb > maximo ? std::numeric_limits<std::int64_t>::max() : kb * 1024;
     Imagen imagen = cg;
     for (int pasada = 1; pasada <= 8; ++pasada) {
         double lo = 0.05, hi = 0.95;

@@ -14,7 +14,8 @@ void enParalelo(const std::vector<std::function<void()>>& tareas) {
             t();
             vips_thread_shutdown();
         });
-    for (auto& h : hilos) h.join();
+    for (auto& h : hilos)
+        h.join();
 }
 
 } // namespace Livora

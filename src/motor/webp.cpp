@@ -45,8 +45,14 @@ const std::optional<Ruta>& rutaCwebp() {
 
 std::vector<std::string> argumentosCwebp(const Ruta& origen, const Ruta& destino,
                                          bool quitarMetadatos) {
-    return {"-quiet", "-q", "75", "-metadata", quitarMetadatos ? "none" : "all",
-            origen.string(), "-o", destino.string()};
+    return {"-quiet",
+            "-q",
+            "75",
+            "-metadata",
+            quitarMetadatos ? "none" : "all",
+            origen.string(),
+            "-o",
+            destino.string()};
 }
 
 std::optional<Variante> varianteWebP(const Ruta& dir, bool quitarMetadatos) {
@@ -64,7 +70,8 @@ std::optional<Variante> varianteWebP(const Ruta& dir, bool quitarMetadatos,
     std::vector<char*> argv;
     std::string nombre = cwebp->string();
     argv.push_back(nombre.data());
-    for (auto& a : args) argv.push_back(a.data());
+    for (auto& a : args)
+        argv.push_back(a.data());
     argv.push_back(nullptr);
 
     // No shell: the arguments go to the encoder as they are. Its messages are discarded.

@@ -35,7 +35,9 @@ TEST(Seleccion, MediaYBajaMenoresEligeMedia) {
     EXPECT_EQ(seleccionInicial(l, 600), l[2].id);
 }
 
-TEST(Seleccion, ListaVaciaNoEligeNada) { EXPECT_FALSE(seleccionInicial({}, 600)); }
+TEST(Seleccion, ListaVaciaNoEligeNada) {
+    EXPECT_FALSE(seleccionInicial({}, 600));
+}
 
 TEST(Seleccion, OriginalDeCeroBytesEligeLaPrimera) {
     std::vector<Variante> l{var("sin-perdida", 900), var("alta", 1)};
@@ -54,7 +56,8 @@ TEST(PaginasEditadas, Reglas) {
     ArchivoEstado a;
     a.esImagen = false;
     a.fuentePDF = Ruta("/tmp/doc.pdf");
-    for (int i = 0; i < 3; ++i) a.paginas.push_back(PaginaPDF{Uuid::nuevo(), *a.fuentePDF, i, 0});
+    for (int i = 0; i < 3; ++i)
+        a.paginas.push_back(PaginaPDF{Uuid::nuevo(), *a.fuentePDF, i, 0});
     a.paginasIniciales = 3;
     EXPECT_FALSE(a.paginasEditadas());
 

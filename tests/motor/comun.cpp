@@ -1,0 +1,27 @@
+#include "comun.h"
+
+#include "motor/archivos.h"
+#include "motor/codec.h"
+
+namespace Livora::Pruebas {
+
+Imagen imagenPrueba(int ancho, int alto, int bandas) {
+    iniciarMotor();
+    using vips::VImage;
+    VImage x = VImage::xyz(ancho, alto);
+    VImage r = (x[0] * (255.0 / ancho));
+    VImage g = (x[1] * (255.0 / alto));
+    VImage b =
+        VImage::gaussnoise(ancho, alto, VImage::option()->set("sigma", 30.0)->set("mean", 128.0));
+    VImage img = r.bandjoin(g).bandjoin(b);
+    if (bandas == 4) img = img.bandjoin(VImage::black(ancho, alto) + 200);
+    return img.cast(VIPS_FORMAT_UCHAR)
+        .copy(VImage::option()->set("interpretation", VIPS_INTERPRETATION_sRGB))
+        .copy_memory();
+}
+
+Ruta carpetaPrueba() {
+    return *dirTemporal();
+}
+
+} // namespace Livora::Pruebas

@@ -1,0 +1,75 @@
+#include "motor/formato.h"
+#include "motor/guardar.h"
+#include "motor/tipos.h"
+
+#include <fstream>
+#include <gtest/gtest.h>
+
+using namespace Livora;
+
+TEST(Ahorro, RedondeoYSignos) {
+    EXPECT_EQ(ahorro(250, 1000), "\u221275 %");
+    EXPECT_EQ(ahorro(251, 1000), "\u221275 %");
+    EXPECT_EQ(ahorro(999, 1000), "\u22121 %");
+    EXPECT_EQ(ahorro(1000, 1000), "\u22120 %");
+    EXPECT_EQ(ahorro(1005, 1000), "\u22120 %");
+    EXPECT_EQ(ahorro(1010, 1000), "+1 %");
+    EXPECT_EQ(ahorro(3000, 1000), "+200 %");
+    EXPECT_EQ(ahorro(10, 0), "—");
+    EXPECT_EQ(ahorro(10, -3), "—");
+    EXPECT_EQ(ahorro(std::numeric_limits<std::int64_t>::max(), 1), "+9223372036854775807 %");
+}
+
+TEST(FormatoBytes, UnidadesDecimales) {
+    EXPECT_EQ(formatoBytes(0), "0 bytes");
+    EXPECT_EQ(formatoBytes(1), "1 byte");
+    EXPECT_EQ(formatoBytes(999), "999 bytes");
+    EXPECT_EQ(formatoBytes(1000), "1 kB");
+    EXPECT_EQ(formatoBytes(532'400), "532 kB");
+    EXPECT_EQ(formatoBytes(999'600), "1,0 MB");
+    EXPECT_EQ(formatoBytes(3'450'000), "3,5 MB");
+    EXPECT_EQ(formatoBytes(1'250'000'000), "1,25 GB");
+}
+
+TEST(Guardar, NombreJuntoAlOriginal) {
+    Variante v;
+    v.sufijo = "alta";
+    v.ext = "jpg";
+    EXPECT_EQ(destinoGuardado("/fotos/foto.png", v), Ruta("/fotos/foto.alta.jpg"));
+    EXPECT_EQ(destinoGuardado("/fotos/viaje.2024.HEIC", v), Ruta("/fotos/viaje.2024.alta.jpg"));
+    EXPECT_EQ(destinoGuardado("/fotos/sin-extension", v), Ruta("/fotos/sin-extension.alta.jpg"));
+    EXPECT_EQ(textoGuardadas(1), "✓ Guardada 1 junto al original");
+    EXPECT_EQ(textoGuardadas(4), "✓ Guardadas 4 junto al original");
+    EXPECT_EQ(textoGuardadas(0), "✓ Guardadas 0 junto al original");
+}
+
+TEST(Tipos, ExtensionesDeImagen) {
+    for (const char* e :
+         {"jpg", "JPG", ".jpeg", "png", "PNG", "heic", "webp", "tiff", "gif", "avif"})
+        EXPECT_TRUE(esExtensionImagen(e)) << e;
+    for (const char* e : {"pdf", "PDF", "txt", "", "docx", "zip"})
+        EXPECT_FALSE(esExtensionImagen(e)) << e;
+    EXPECT_TRUE(esImagen("/a/b/FOTO.JPG"));
+    EXPECT_FALSE(esImagen("/a/b/documento"));
+}
+
+TEST(Guardar, TrabajosEnOrdenYParadaEnElPrimerFallo) {
+    auto dir = std::filesystem::temp_directory_path() / ("livora-prueba-" + Uuid::nuevo().texto());
+    std::filesystem::create_directories(dir);
+    auto hacer = [&](const std::string& sufijo, bool existe) {
+        Variante v;
+        v.sufijo = sufijo;
+        v.ext = "jpg";
+        v.urlTemp = dir / (sufijo + ".tmp.jpg");
+        if (existe) std::ofstream(v.urlTemp) << sufijo;
+        return v;
+    };
+    std::vector<TrabajoGuardado> t{{dir / "foto.png", hacer("alta", true)},
+                                   {dir / "foto.png", hacer("media", false)},
+                                   {dir / "foto.png", hacer("baja", true)}};
+    auto r = guardarTrabajos(t);
+    EXPECT_EQ(r.guardadas, std::vector<Ruta>{dir / "foto.alta.jpg"});
+    ASSERT_TRUE(r.fallo);
+    EXPECT_FALSE(std::filesystem::exists(dir / "foto.baja.jpg"));
+    std::filesystem::remove_all(dir);
+}

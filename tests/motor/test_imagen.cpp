@@ -1,0 +1,182 @@
+#include "comun.h"
+#include "motor/archivos.h"
+#include "motor/codec.h"
+
+#include <fstream>
+#include <gtest/gtest.h>
+#include <sys/stat.h>
+
+using namespace Livora;
+using namespace Livora::Pruebas;
+
+TEST(Escalado, TruncaYNuncaAmplia) {
+    auto img = imagenPrueba(4000, 3000);
+    auto m = escalado(img, 2048);
+    EXPECT_EQ(m.width(), 2048);
+    EXPECT_EQ(m.height(), 1536);
+    auto b = escalado(img, 1280);
+    EXPECT_EQ(b.width(), 1280);
+    EXPECT_EQ(b.height(), 960);
+    auto impar = escalado(imagenPrueba(3000, 2001), 2048);
+    EXPECT_EQ(impar.width(), 2048);
+    EXPECT_EQ(impar.height(), 1366); // 2001 × 2048 / 3000 = 1366.016
+    auto pequena = imagenPrueba(1000, 800);
+    auto igual = escalado(pequena, 2048);
+    EXPECT_EQ(igual.width(), 1000);
+    EXPECT_EQ(igual.height(), 800);
+}
+
+TEST(Escalado, ConservaLaTransparencia) {
+    auto img = imagenPrueba(400, 300, 4);
+    auto m = escalado(img, 200);
+    EXPECT_EQ(m.bands(), 4);
+    EXPECT_EQ(m.width(), 200);
+    EXPECT_EQ(m.height(), 150);
+    EXPECT_NEAR(m[3].avg(), 200, 1);
+}
+
+using Par = std::pair<std::int64_t, std::int64_t>;
+
+TEST(DimensionesCustom, Reglas) {
+    auto ancha = imagenPrueba(3000, 2001);
+    auto foto = imagenPrueba(400, 300);
+    auto grande = imagenPrueba(4000, 3000);
+    AjustesImagen a;
+    EXPECT_EQ(dimensionesCustom(foto, a), (Par(400, 300)));
+    a.anchoCustom = 1000;
+    EXPECT_EQ(dimensionesCustom(ancha, a), (Par(1000, 667)));
+    EXPECT_EQ(dimensionesCustom(grande, a), (Par(1000, 750)));
+    a.altoCustom = 800;
+    a.anchoCustom = 800;
+    EXPECT_EQ(dimensionesCustom(grande, a), (Par(800, 800)));
+    a.anchoCustom = 0;
+    a.altoCustom = 150.9;
+    EXPECT_EQ(dimensionesCustom(foto, a), (Par(201, 150)));
+    a.altoCustom = -5;
+    EXPECT_EQ(dimensionesCustom(foto, a), (Par(400, 300)));
+}
+
+TEST(Redimensionar, TamanoExactoYAbsurdosSeIgnoran) {
+    auto img = imagenPrueba(400, 300);
+    auto r = redimensionar(img, 333, 111);
+    EXPECT_EQ(r.width(), 333);
+    EXPECT_EQ(r.height(), 111);
+    auto absurdo = redimensionar(img, 10'000'000'000LL, 5);
+    EXPECT_EQ(absurdo.width(), 400);
+}
+
+TEST(CargarImagen, AplicaLaOrientacionYLeePropiedades) {
+    auto c = cargarImagen(datos("foto_orientada.jpg"));
+    ASSERT_TRUE(c);
+    // Stored 320 × 480 with Orientation 6: upright it is 480 × 320.
+    EXPECT_EQ(c->imagen.width(), 480);
+    EXPECT_EQ(c->imagen.height(), 320);
+    EXPECT_EQ(c->imagen.bands(), 3);
+    EXPECT_EQ(c->imagen.format(), VIPS_FORMAT_UCHAR);
+    ASSERT_TRUE(c->propiedades);
+    EXPECT_EQ(c->propiedades->orientation, 6);
+    // The same pixels as the upright copy of the photo.
+    auto recto = cargarImagen(datos("foto_exif.jpg"));
+    ASSERT_TRUE(recto);
+    double diferencia =
+        (c->imagen.cast(VIPS_FORMAT_FLOAT) - recto->imagen.cast(VIPS_FORMAT_FLOAT)).abs().avg();
+    EXPECT_LT(diferencia, 8.0);
+}
+
+TEST(CargarImagen, TransparenciaYSinMetadatos) {
+    auto c = cargarImagen(datos("transparente.png"));
+    ASSERT_TRUE(c);
+    EXPECT_EQ(c->imagen.bands(), 4);
+    EXPECT_FALSE(c->propiedades);
+}
+
+TEST(CargarImagen, ArchivosMalosNoSeAbren) {
+    auto dir = carpetaPrueba();
+    EXPECT_FALSE(cargarImagen(dir / "no-existe.jpg"));
+    std::ofstream(dir / "vacio.jpg").close();
+    EXPECT_FALSE(cargarImagen(dir / "vacio.jpg"));
+    std::ofstream(dir / "texto.png") << "esto no es una imagen";
+    EXPECT_FALSE(cargarImagen(dir / "texto.png"));
+    // A JPEG cut in half still gives no crash.
+    std::ifstream f(datos("foto_exif.jpg"), std::ios::binary);
+    std::string bytes((std::istreambuf_iterator<char>(f)), {});
+    std::ofstream(dir / "cortada.jpg", std::ios::binary) << bytes.substr(0, bytes.size() / 3);
+    (void)cargarImagen(dir / "cortada.jpg");
+}
+
+namespace {
+std::uint32_t crc32(const unsigned char* p, std::size_t n) {
+    std::uint32_t c = 0xFFFFFFFFu;
+    for (std::size_t i = 0; i < n; ++i) {
+        c ^= p[i];
+        for (int k = 0; k < 8; ++k)
+            c = (c >> 1) ^ (0xEDB88320u & (0u - (c & 1u)));
+    }
+    return c ^ 0xFFFFFFFFu;
+}
+void be32(unsigned char* p, std::uint32_t v) {
+    p[0] = v >> 24;
+    p[1] = v >> 16;
+    p[2] = v >> 8;
+    p[3] = v;
+}
+} // namespace
+
+TEST(CargarImagen, RechazaMasDe250Megapixeles) {
+    // A PNG whose header claims 20000 × 20000 pixels: refused before any decoding.
+    auto dir = carpetaPrueba();
+    auto pequena = codificar(imagenPrueba(8, 8), Formato::PNG, 1.0, nullptr);
+    ASSERT_TRUE(pequena);
+    auto png = *pequena;
+    be32(&png[16], 20000);
+    be32(&png[20], 20000);
+    be32(&png[29], crc32(&png[12], 17));
+    ASSERT_TRUE(escribirArchivo(dir / "enorme.png", png));
+    EXPECT_FALSE(cargarImagen(dir / "enorme.png"));
+}
+
+TEST(Codificar, FormatosDevuelvenArchivosLegibles) {
+    auto img = imagenPrueba(320, 200);
+    for (auto f : {Formato::PNG, Formato::JPEG, Formato::HEIC, Formato::AVIF}) {
+        if (!hayCodificador(f)) continue;
+        auto b = codificar(img, f, 0.6, nullptr);
+        ASSERT_TRUE(b) << extension(f);
+        auto d = decodificar(*b);
+        ASSERT_TRUE(d) << extension(f);
+        EXPECT_EQ(d->width(), 320);
+        EXPECT_EQ(d->height(), 200);
+    }
+    // More quality, more bytes: the target search depends on it.
+    auto baja = codificar(img, Formato::JPEG, 0.3, nullptr);
+    auto alta = codificar(img, Formato::JPEG, 0.9, nullptr);
+    EXPECT_LT(baja->size(), alta->size());
+}
+
+TEST(Archivos, CarpetaTemporalPrivadaYNueva) {
+    auto a = dirTemporal();
+    auto b = dirTemporal();
+    ASSERT_TRUE(a && b);
+    EXPECT_NE(*a, *b);
+    EXPECT_EQ(a->filename().string().rfind("Livora-", 0), 0u);
+    EXPECT_EQ(a->filename().string().size(), 7u + 36u);
+    struct stat st {};
+    ASSERT_EQ(::stat(a->c_str(), &st), 0);
+    EXPECT_EQ(st.st_mode & 0777, 0700u);
+    EXPECT_EQ(tamano(*a / "nada"), 0);
+}
+
+TEST(Archivos, CopiaFallidaNoDestruyeLoAnterior) {
+    auto dir = carpetaPrueba();
+    std::ofstream(dir / "anterior.jpg") << "salida anterior";
+    auto r = copiarSeguro(dir / "no-existe.jpg", dir / "anterior.jpg");
+    EXPECT_FALSE(r);
+    EXPECT_EQ(tamano(dir / "anterior.jpg"), 15);
+    std::ofstream(dir / "nueva.jpg") << "nueva";
+    EXPECT_TRUE(copiarSeguro(dir / "nueva.jpg", dir / "anterior.jpg"));
+    EXPECT_EQ(tamano(dir / "anterior.jpg"), 5);
+    // Nothing temporary is left behind.
+    int n = 0;
+    for ([[maybe_unused]] auto& e : std::filesystem::directory_iterator(dir))
+        ++n;
+    EXPECT_EQ(n, 2);
+}
