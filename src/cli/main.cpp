@@ -4,6 +4,7 @@
 #include "motor/guardar.h"
 #include "motor/tipos.h"
 
+#include <algorithm>
 #include <cstdio>
 #include <iostream>
 
@@ -115,7 +116,8 @@ int main(int argc, char** argv) {
         auto a = esImagen(url) ? Cli::procesarImagen(url, o) : Cli::procesarPDF(url, o);
         if (!a) {
             std::cerr << "❌ " << url.filename().string() << ": " << a.error().mensaje << "\n";
-            estado = 1;
+            // 3: a protected PDF with a missing or wrong password.
+            estado = a.error().dominio == "Contraseña" ? 3 : std::max(estado, 1);
             continue;
         }
         Cli::imprimir(*a, o);

@@ -1,0 +1,192 @@
+// Writing one PDF alternative (vector or raster) and the first-page preview.
+#include "motor/codec.h"
+#include "motor/paralelo.h"
+#include "motor/pdf.h"
+#include "motor/pdf_servicio.h"
+
+#include <algorithm>
+#include <atomic>
+#include <cmath>
+#include <cstdio>
+#include <thread>
+
+#include <poppler/cpp/poppler-document.h>
+#include <poppler/cpp/poppler-page.h>
+#include <qpdf/QPDFPageDocumentHelper.hh>
+
+namespace Livora {
+
+namespace {
+
+struct TrabajoPagina {
+    GeometriaPagina g;
+    std::int64_t ancho = 0, alto = 0; // pixels; 0 = stays vectors
+    std::optional<Bytes> jpeg;
+};
+
+// The JPEG is what gets embedded; it must read back at the size the page asked for.
+bool jpegValido(const Bytes& b, std::int64_t ancho, std::int64_t alto) {
+    try {
+        Imagen i = Imagen::new_from_buffer(b.data(), b.size(), "");
+        return i.width() == ancho && i.height() == alto && i.bands() == 3;
+    } catch (const vips::VError&) {
+        vips_error_clear();
+        return false;
+    }
+}
+
+int hilosDisponibles(std::size_t tareas) {
+    unsigned n = std::max(1u, std::thread::hardware_concurrency());
+    return static_cast<int>(std::min<std::size_t>(n, tareas));
+}
+
+// Each thread draws with its own poppler document; pages are taken in order, so no more
+// than one bitmap per thread is alive at a time.
+void rasterizar(const Ruta& fuente, std::vector<TrabajoPagina>& trabajos, double dpi,
+                double calidad) {
+    std::atomic<std::size_t> siguiente{0};
+    auto trabajar = [&] {
+        auto doc = abrirPoppler(fuente, std::nullopt);
+        if (!doc) return;
+        for (std::size_t i = siguiente++; i < trabajos.size(); i = siguiente++) {
+            auto& t = trabajos[i];
+            if (t.ancho < 1) continue;
+            auto img = dibujarPagina(*doc, static_cast<int>(i), t.g, dpi, t.ancho, t.alto);
+            if (!img) continue;
+            auto jpeg = codificar(*img, Formato::JPEG, calidad, nullptr);
+            if (jpeg && jpegValido(*jpeg, t.ancho, t.alto)) t.jpeg = std::move(jpeg);
+        }
+    };
+    std::vector<std::function<void()>> tareas(hilosDisponibles(trabajos.size()), trabajar);
+    enParalelo(tareas);
+}
+
+std::string numero(double v) {
+    char b[32];
+    std::snprintf(b, sizeof b, "%.4f", v);
+    return b;
+}
+
+// The JPEG becomes the page's only content, filling it.
+void ponerImagen(QPDF& q, QPDFObjectHandle pagina, const Bytes& jpeg, std::int64_t ancho,
+                 std::int64_t alto) {
+    auto media = pagina.getKey("/MediaBox").getArrayAsRectangle();
+    double w = media.urx - media.llx, h = media.ury - media.lly;
+    auto img = QPDFObjectHandle::newStream(&q);
+    img.replaceStreamData(std::string(jpeg.begin(), jpeg.end()),
+                          QPDFObjectHandle::newName("/DCTDecode"), QPDFObjectHandle::newNull());
+    auto dict = img.getDict();
+    dict.replaceKey("/Type", QPDFObjectHandle::newName("/XObject"));
+    dict.replaceKey("/Subtype", QPDFObjectHandle::newName("/Image"));
+    dict.replaceKey("/Width", QPDFObjectHandle::newInteger(ancho));
+    dict.replaceKey("/Height", QPDFObjectHandle::newInteger(alto));
+    dict.replaceKey("/ColorSpace", QPDFObjectHandle::newName("/DeviceRGB"));
+    dict.replaceKey("/BitsPerComponent", QPDFObjectHandle::newInteger(8));
+    std::string contenido = "q\n" + numero(w) + " 0 0 " + numero(h) + " " + numero(media.llx) +
+                            " " + numero(media.lly) + " cm\n/Im0 Do\nQ\n";
+    pagina.replaceKey("/Contents", QPDFObjectHandle::newStream(&q, contenido));
+    auto xobj = QPDFObjectHandle::newDictionary();
+    xobj.replaceKey("/Im0", img);
+    auto recursos = QPDFObjectHandle::newDictionary();
+    recursos.replaceKey("/XObject", xobj);
+    pagina.replaceKey("/Resources", recursos);
+    // The picture already shows everything the page showed, annotations included.
+    for (const char* k : {"/Annots", "/CropBox", "/BleedBox", "/TrimBox", "/ArtBox", "/Group",
+                          "/Thumb", "/PieceInfo", "/Metadata", "/B", "/AA", "/Tabs",
+                          "/StructParents", "/VP", "/UserUnit", "/SeparationInfo"})
+        pagina.removeKey(k);
+}
+
+} // namespace
+
+const std::vector<FilaPDF>& tablaPDF() {
+    static const std::vector<FilaPDF> tabla{
+        {"Sin pérdida", "vectores y texto intactos", "sin-perdida", std::nullopt, 1.0},
+        {"Alta", "300 dpi, para imprimir", "alta", 300.0, 0.8},
+        {"Media", "150 dpi, para pantalla", "media", 150.0, 0.6},
+        {"Baja", "100 dpi, mínimo peso", "baja", 100.0, 0.4},
+    };
+    return tabla;
+}
+
+Resultado<void> escribirPDF(const Ruta& fuente, std::optional<double> dpi, double calidad,
+                            const OpcionesPDF& opciones, const Ruta& salida) {
+    iniciarMotor();
+    auto d = abrirQPDF(fuente, std::nullopt);
+    if (!d.qpdf) return error("No se pudo preparar el PDF");
+    QPDF& q = *d.qpdf;
+    try {
+        q.pushInheritedAttributesToPage();
+        auto paginas = QPDFPageDocumentHelper(q).getAllPages();
+        if (paginas.empty()) return error("El PDF no tiene páginas");
+
+        std::vector<TrabajoPagina> trabajos(paginas.size());
+        if (dpi && *dpi > 0) {
+            double s = *dpi / 72.0;
+            for (std::size_t i = 0; i < paginas.size(); ++i) {
+                auto& t = trabajos[i];
+                t.g = geometria(paginas[i].getObjectHandle());
+                double w = std::floor(t.g.ancho() * s), h = std::floor(t.g.alto() * s);
+                // Under a pixel, or too large to hold in memory: the page stays vectors.
+                if (w >= 1 && h >= 1 && w * h <= static_cast<double>(maxPixelesPaginaPDF)) {
+                    t.ancho = static_cast<std::int64_t>(w);
+                    t.alto = static_cast<std::int64_t>(h);
+                }
+            }
+            rasterizar(fuente, trabajos, *dpi, calidad);
+        }
+
+        aplanarPaginas(q);
+        paginas = QPDFPageDocumentHelper(q).getAllPages();
+        bool todasRaster = dpi.has_value();
+        for (std::size_t i = 0; i < paginas.size(); ++i) {
+            if (!trabajos[i].jpeg) {
+                todasRaster = false;
+                continue;
+            }
+            ponerImagen(q, paginas[i].getObjectHandle(), *trabajos[i].jpeg, trabajos[i].ancho,
+                        trabajos[i].alto);
+            trabajos[i].jpeg.reset();
+        }
+        // No widget is left to fill in.
+        if (todasRaster) q.getRoot().removeKey("/AcroForm");
+    } catch (const std::exception&) {
+        return error("No se pudo preparar el PDF");
+    }
+    return escribirQPDF(q, &opciones, salida);
+}
+
+std::optional<Imagen> renderPDF(const Ruta& url, const std::optional<std::string>& contrasena) {
+    iniciarMotor();
+    auto doc = abrirPoppler(url, contrasena);
+    if (!doc || doc->pages() < 1) return std::nullopt;
+    std::unique_ptr<poppler::page> p(doc->create_page(0));
+    if (!p) return std::nullopt;
+    GeometriaPagina g;
+    auto m = p->page_rect(poppler::media_box);
+    auto c = p->page_rect(poppler::crop_box);
+    g.x0 = m.left(), g.y0 = m.top(), g.x1 = m.right(), g.y1 = m.bottom();
+    g.cx0 = c.left(), g.cy0 = c.top(), g.cx1 = c.right(), g.cy1 = c.bottom();
+    switch (p->orientation()) {
+    case poppler::page::landscape:
+        g.rotacion = 90;
+        break;
+    case poppler::page::upside_down:
+        g.rotacion = 180;
+        break;
+    case poppler::page::seascape:
+        g.rotacion = 270;
+        break;
+    default:
+        g.rotacion = 0;
+    }
+    double dpi = 72 * 1.5;
+    // A poster-sized first page is previewed smaller rather than filling memory.
+    double lado = std::max(g.ancho(), g.alto()) * 1.5;
+    if (lado > 4096) dpi *= 4096 / lado;
+    auto w = static_cast<std::int64_t>(g.ancho() * dpi / 72);
+    auto h = static_cast<std::int64_t>(g.alto() * dpi / 72);
+    return dibujarPagina(*doc, 0, g, dpi, w, h);
+}
+
+} // namespace Livora

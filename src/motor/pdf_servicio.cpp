@@ -1,0 +1,292 @@
+#include "motor/pdf_servicio.h"
+
+#include "motor/codec.h"
+
+#include <algorithm>
+#include <cmath>
+#include <cstdio>
+#include <filesystem>
+#include <mutex>
+
+#include <poppler/cpp/poppler-document.h>
+#include <poppler/cpp/poppler-global.h>
+#include <poppler/cpp/poppler-page-renderer.h>
+#include <poppler/cpp/poppler-page.h>
+#include <qpdf/QPDFAcroFormDocumentHelper.hh>
+#include <qpdf/QPDFExc.hh>
+#include <qpdf/QPDFPageDocumentHelper.hh>
+#include <qpdf/QPDFPageObjectHelper.hh>
+#include <qpdf/QPDFWriter.hh>
+#include <qpdf/QUtil.hh>
+
+namespace Livora {
+
+namespace {
+
+void silenciarPoppler() {
+    static std::once_flag una;
+    // Damaged files make poppler talk on stderr; the user sees our notices instead.
+    std::call_once(
+        una, [] { poppler::set_debug_error_function([](const std::string&, void*) {}, nullptr); });
+}
+
+int rotacionValida(long long r) {
+    int n = static_cast<int>(((r % 360) + 360) % 360);
+    return n % 90 == 0 ? n : 0; // readers ignore a rotation that is not a quarter turn
+}
+
+QPDFObjectHandle::Rectangle normalizado(QPDFObjectHandle::Rectangle r) {
+    return {std::min(r.llx, r.urx), std::min(r.lly, r.ury), std::max(r.llx, r.urx),
+            std::max(r.lly, r.ury)};
+}
+
+// Crop box offsets from the media box edges, as shown after the page's rotation.
+struct Margenes {
+    double izquierda = 0, arriba = 0, ancho = 0, alto = 0;
+};
+Margenes margenesRecorte(const GeometriaPagina& g) {
+    double l = g.cx0 - g.x0, r = g.x1 - g.cx1, b = g.cy0 - g.y0, t = g.y1 - g.cy1;
+    double w = g.cx1 - g.cx0, h = g.cy1 - g.cy0;
+    switch (g.rotacion) {
+    case 90:
+        return {b, l, h, w};
+    case 180:
+        return {r, b, w, h};
+    case 270:
+        return {t, r, h, w};
+    default:
+        return {l, t, w, h};
+    }
+}
+
+std::optional<Imagen> aImagen(const poppler::image& im) {
+    if (!im.is_valid() || im.format() != poppler::image::format_bgr24) return std::nullopt;
+    int w = im.width(), h = im.height();
+    if (w < 1 || h < 1) return std::nullopt;
+    std::size_t fila = static_cast<std::size_t>(w) * 3;
+    std::vector<unsigned char> datos(fila * static_cast<std::size_t>(h));
+    const char* src = im.const_data();
+    for (int y = 0; y < h; ++y)
+        std::copy_n(src + static_cast<std::size_t>(y) * im.bytes_per_row(), fila,
+                    datos.data() + static_cast<std::size_t>(y) * fila);
+    try {
+        Imagen bgr =
+            Imagen::new_from_memory(datos.data(), datos.size(), w, h, 3, VIPS_FORMAT_UCHAR);
+        Imagen rgb = Imagen::bandjoin(
+            std::vector<Imagen>{bgr.extract_band(2), bgr.extract_band(1), bgr.extract_band(0)});
+        return rgb.copy(Imagen::option()->set("interpretation", VIPS_INTERPRETATION_sRGB))
+            .copy_memory();
+    } catch (const vips::VError&) {
+        vips_error_clear();
+        return std::nullopt;
+    }
+}
+
+void preparar(poppler::page_renderer& r) {
+    r.set_render_hint(poppler::page_renderer::antialiasing, true);
+    r.set_render_hint(poppler::page_renderer::text_antialiasing, true);
+    r.set_paper_color(0xffffffff);
+    r.set_image_format(poppler::image::format_bgr24);
+}
+
+} // namespace
+
+std::string bytesContrasena(const std::string& utf8) {
+    std::string pdfdoc;
+    if (QUtil::utf8_to_pdf_doc(utf8, pdfdoc)) return pdfdoc;
+    return utf8;
+}
+
+std::shared_ptr<QPDF> qpdfVacio() {
+    auto q = std::make_shared<QPDF>();
+    q->setSuppressWarnings(true);
+    q->emptyPDF();
+    return q;
+}
+
+DocumentoQPDF abrirQPDF(const Ruta& url, const std::optional<std::string>& contrasena) {
+    auto q = std::make_shared<QPDF>();
+    q->setSuppressWarnings(true);
+    try {
+        std::string clave = contrasena ? bytesContrasena(*contrasena) : std::string();
+        q->processFile(url.c_str(), clave.c_str());
+        // A page tree that cannot be walked makes the file unreadable, not empty.
+        QPDFPageDocumentHelper(*q).getAllPages();
+        return {q, false};
+    } catch (const QPDFExc& e) {
+        return {nullptr, e.getErrorCode() == qpdf_e_password};
+    } catch (const std::exception&) {
+        return {nullptr, false};
+    }
+}
+
+std::unique_ptr<poppler::document> abrirPoppler(const Ruta& url,
+                                                const std::optional<std::string>& contrasena) {
+    silenciarPoppler();
+    std::unique_ptr<poppler::document> doc(poppler::document::load_from_file(url.string()));
+    if (!doc) return nullptr;
+    if (doc->is_locked() && contrasena) {
+        std::string clave = bytesContrasena(*contrasena);
+        doc->unlock(clave, clave);
+    }
+    if (doc->is_locked()) return nullptr;
+    return doc;
+}
+
+GeometriaPagina geometria(QPDFObjectHandle pagina) {
+    GeometriaPagina g;
+    try {
+        QPDFPageObjectHelper ph(pagina);
+        auto media = ph.getMediaBox();
+        if (!media.isRectangle()) return g;
+        auto m = normalizado(media.getArrayAsRectangle());
+        g.x0 = m.llx, g.y0 = m.lly, g.x1 = m.urx, g.y1 = m.ury;
+        auto c = m;
+        auto crop = ph.getCropBox();
+        if (crop.isRectangle()) c = normalizado(crop.getArrayAsRectangle());
+        g.cx0 = std::clamp(c.llx, m.llx, m.urx), g.cx1 = std::clamp(c.urx, m.llx, m.urx);
+        g.cy0 = std::clamp(c.lly, m.lly, m.ury), g.cy1 = std::clamp(c.ury, m.lly, m.ury);
+        if (g.cx1 <= g.cx0 || g.cy1 <= g.cy0)
+            g.cx0 = g.x0, g.cx1 = g.x1, g.cy0 = g.y0, g.cy1 = g.y1;
+        auto rot = ph.getAttribute("/Rotate", false);
+        if (rot.isNumber()) g.rotacion = rotacionValida(std::llround(rot.getNumericValue()));
+    } catch (const std::exception&) {
+        return GeometriaPagina{};
+    }
+    return g;
+}
+
+std::optional<Imagen> dibujarPagina(poppler::document& doc, int indice, const GeometriaPagina& g,
+                                    double dpi, std::int64_t ancho, std::int64_t alto) {
+    std::unique_ptr<poppler::page> p(doc.create_page(indice));
+    if (!p || ancho < 1 || alto < 1) return std::nullopt;
+    double s = dpi / 72.0;
+    Margenes mg = margenesRecorte(g);
+    std::int64_t x = std::clamp<std::int64_t>(std::llround(mg.izquierda * s), 0, ancho - 1);
+    std::int64_t y = std::clamp<std::int64_t>(std::llround(mg.arriba * s), 0, alto - 1);
+    std::int64_t w = std::min<std::int64_t>(static_cast<std::int64_t>(mg.ancho * s), ancho - x);
+    std::int64_t h = std::min<std::int64_t>(static_cast<std::int64_t>(mg.alto * s), alto - y);
+    if (w < 1 || h < 1) return std::nullopt;
+    poppler::page_renderer r;
+    preparar(r);
+    auto im =
+        aImagen(r.render_page(p.get(), dpi, dpi, 0, 0, static_cast<int>(w), static_cast<int>(h)));
+    if (!im) return std::nullopt;
+    if (im->width() == ancho && im->height() == alto) return im;
+    try {
+        // The crop box sits on white paper the size of the media box.
+        return im
+            ->embed(static_cast<int>(x), static_cast<int>(y), static_cast<int>(ancho),
+                    static_cast<int>(alto),
+                    Imagen::option()
+                        ->set("extend", VIPS_EXTEND_BACKGROUND)
+                        ->set("background", std::vector<double>{255, 255, 255}))
+            .copy_memory();
+    } catch (const vips::VError&) {
+        vips_error_clear();
+        return std::nullopt;
+    }
+}
+
+std::optional<Imagen> dibujarAjustada(poppler::document& doc, int indice, double ancho,
+                                      double alto) {
+    std::unique_ptr<poppler::page> p(doc.create_page(indice));
+    if (!p) return std::nullopt;
+    auto rect = p->page_rect(poppler::crop_box);
+    double w = rect.width(), h = rect.height();
+    auto o = p->orientation();
+    if (o == poppler::page::landscape || o == poppler::page::seascape) std::swap(w, h);
+    if (!(w > 0) || !(h > 0)) return std::nullopt;
+    double escala = std::min(ancho / w, alto / h);
+    std::int64_t pw = std::max<std::int64_t>(1, static_cast<std::int64_t>(w * escala));
+    std::int64_t ph = std::max<std::int64_t>(1, static_cast<std::int64_t>(h * escala));
+    poppler::page_renderer r;
+    preparar(r);
+    return aImagen(r.render_page(p.get(), 72 * escala, 72 * escala, 0, 0, static_cast<int>(pw),
+                                 static_cast<int>(ph)));
+}
+
+void aplanarPaginas(QPDF& q) {
+    q.pushInheritedAttributesToPage();
+    QPDFAcroFormDocumentHelper afdh(q);
+    for (auto& ph : QPDFPageDocumentHelper(q).getAllPages()) {
+        auto oh = ph.getObjectHandle();
+        auto media = ph.getMediaBox();
+        if (!media.isRectangle()) continue;
+        auto m = normalizado(media.getArrayAsRectangle());
+        oh.replaceKey("/MediaBox", QPDFObjectHandle::newFromRectangle(m));
+        auto rot = oh.getKey("/Rotate");
+        int r = rot.isNumber() ? rotacionValida(std::llround(rot.getNumericValue())) : 0;
+        if (r == 0)
+            oh.removeKey("/Rotate");
+        else
+            oh.replaceKey("/Rotate", QPDFObjectHandle::newInteger(r));
+        ph.flattenRotation(&afdh);
+
+        m = normalizado(ph.getMediaBox().getArrayAsRectangle());
+        if (m.llx == 0 && m.lly == 0) continue;
+        // Move the origin to 0,0: content, boxes and annotations shift together.
+        char cm[96];
+        std::snprintf(cm, sizeof cm, "q\n1 0 0 1 %.4f %.4f cm\n", -m.llx, -m.lly);
+        ph.addPageContents(QPDFObjectHandle::newStream(&q, cm), true);
+        ph.addPageContents(QPDFObjectHandle::newStream(&q, "\nQ\n"), false);
+        for (const char* caja : {"/MediaBox", "/CropBox", "/BleedBox", "/TrimBox", "/ArtBox"}) {
+            auto b = oh.getKey(caja);
+            if (!b.isRectangle()) continue;
+            auto c = normalizado(b.getArrayAsRectangle());
+            oh.replaceKey(caja, QPDFObjectHandle::newFromRectangle(
+                                    {c.llx - m.llx, c.lly - m.lly, c.urx - m.llx, c.ury - m.lly}));
+        }
+        auto annots = oh.getKey("/Annots");
+        if (annots.isArray() && annots.getArrayNItems() > 0) {
+            std::vector<QPDFObjectHandle> nuevas, camposNuevos;
+            std::set<QPDFObjGen> camposViejos;
+            afdh.transformAnnotations(annots, nuevas, camposNuevos, camposViejos,
+                                      QPDFMatrix(1, 0, 0, 1, -m.llx, -m.lly));
+            afdh.removeFormFields(camposViejos);
+            for (auto& f : camposNuevos)
+                afdh.addFormField(QPDFFormFieldObjectHelper(f));
+            oh.replaceKey("/Annots", QPDFObjectHandle::newArray(nuevas));
+        }
+    }
+}
+
+Resultado<void> escribirQPDF(QPDF& q, const OpcionesPDF* opciones, const Ruta& salida) {
+    Ruta tmp = salida.parent_path() / (".livora-" + Uuid::nuevo().texto() + ".pdf");
+    std::error_code ec;
+    try {
+        if (opciones) {
+            auto info = q.makeIndirectObject(QPDFObjectHandle::newDictionary());
+            info.replaceKey("/Creator", QPDFObjectHandle::newUnicodeString("Livora"));
+            if (!opciones->titulo.empty())
+                info.replaceKey("/Title", QPDFObjectHandle::newUnicodeString(opciones->titulo));
+            if (!opciones->autor.empty())
+                info.replaceKey("/Author", QPDFObjectHandle::newUnicodeString(opciones->autor));
+            q.getTrailer().replaceKey("/Info", info);
+        }
+        QPDFWriter w(q, tmp.c_str());
+        w.setObjectStreamMode(qpdf_o_generate);
+        w.setCompressStreams(true);
+        // Generalized only: a full decode would re-encode the JPEGs.
+        w.setDecodeLevel(qpdf_dl_generalized);
+        if (opciones && opciones->proteger && !opciones->contrasena.empty()) {
+            std::string clave = bytesContrasena(opciones->contrasena);
+            w.setR4EncryptionParametersInsecure(clave.c_str(), clave.c_str(), true, true, true,
+                                                true, true, true, qpdf_r3p_full, true, true);
+        } else {
+            w.setPreserveEncryption(false);
+        }
+        w.write();
+    } catch (const std::exception&) {
+        std::filesystem::remove(tmp, ec);
+        return error("No se pudo escribir " + salida.filename().string());
+    }
+    std::filesystem::rename(tmp, salida, ec);
+    if (ec) {
+        std::filesystem::remove(tmp, ec);
+        return error("No se pudo escribir " + salida.filename().string());
+    }
+    return {};
+}
+
+} // namespace Livora

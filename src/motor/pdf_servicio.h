@@ -1,0 +1,82 @@
+#pragma once
+// qpdf's smart-pointer transition: its current API only, without the warning.
+#ifndef POINTERHOLDER_TRANSITION
+#define POINTERHOLDER_TRANSITION 4
+#endif
+// The PDF document service: qpdf for structure, writing and encryption, poppler for
+// drawing. Internal to the engine; callers use pdf.h.
+#include "modelo/modelo.h"
+#include "motor/error.h"
+
+#include <memory>
+#include <optional>
+#include <set>
+#include <string>
+#include <vector>
+
+#include <qpdf/QPDF.hh>
+#include <qpdf/QPDFObjectHandle.hh>
+
+namespace poppler {
+class document;
+}
+
+namespace Livora {
+
+// The bytes qpdf and poppler compare a password with: PDFDocEncoding when the text fits
+// it (that is what other readers use for non-ASCII passwords), else the UTF-8 as given.
+std::string bytesContrasena(const std::string& utf8);
+
+// A document opened with qpdf, or why it could not be.
+struct DocumentoQPDF {
+    std::shared_ptr<QPDF> qpdf; // null when not opened
+    bool bloqueado = false;     // a (right) user password is needed
+};
+// Opens quietly (warnings muted). `contrasena` none: the empty password.
+DocumentoQPDF abrirQPDF(const Ruta& url, const std::optional<std::string>& contrasena);
+std::shared_ptr<QPDF> qpdfVacio();
+
+// A poppler document, unlocked with the password when given; null when unreadable or
+// still locked.
+std::unique_ptr<poppler::document> abrirPoppler(const Ruta& url,
+                                                const std::optional<std::string>& contrasena);
+
+// Page size in points as it is shown: the media box (or the crop box) with the page's
+// rotation applied.
+struct GeometriaPagina {
+    double x0 = 0, y0 = 0, x1 = 0, y1 = 0;     // media box
+    double cx0 = 0, cy0 = 0, cx1 = 0, cy1 = 0; // crop box, inside the media box
+    int rotacion = 0;                          // 0, 90, 180 or 270
+    double ancho() const { return rotacion % 180 == 0 ? x1 - x0 : y1 - y0; }
+    double alto() const { return rotacion % 180 == 0 ? y1 - y0 : x1 - x0; }
+};
+GeometriaPagina geometria(QPDFObjectHandle pagina);
+
+// Draws page `indice` of an opened poppler document on white at `dpi` into an image of
+// exactly ancho × alto pixels, the crop box placed where it lies in the media box. None
+// when the page cannot be drawn.
+std::optional<Imagen> dibujarPagina(poppler::document& doc, int indice, const GeometriaPagina& g,
+                                    double dpi, std::int64_t ancho, std::int64_t alto);
+// Draws the page's crop box scaled so that it fits ancho × alto (aspect kept).
+std::optional<Imagen> dibujarAjustada(poppler::document& doc, int indice, double ancho,
+                                      double alto);
+
+// Turns every page upright with its origin at 0,0: /Rotate and the box offset move into
+// the content and the annotations, so other readers see the same page.
+void aplanarPaginas(QPDF& q);
+
+// Writes through a temporary name renamed over `salida`, with object streams and never
+// encrypted unless asked. With options: creator "Livora", title and author when set,
+// AES-128 with the same user and owner password when protection is in effect. Error:
+// "No se pudo escribir <name>".
+Resultado<void> escribirQPDF(QPDF& q, const OpcionesPDF* opciones, const Ruta& salida);
+
+// An assembled document; it reads page data from its sources while it lives.
+struct Ensamblado {
+    std::shared_ptr<QPDF> doc;
+    std::vector<std::shared_ptr<QPDF>> fuentes;
+};
+// Assembles the list into a new document (see exportarPaginas).
+Resultado<Ensamblado> ensamblarPDF(const std::vector<PaginaPDF>& paginas);
+
+} // namespace Livora
