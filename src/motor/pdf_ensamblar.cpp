@@ -147,9 +147,15 @@ Resultado<Ensamblado> ensamblarPDF(const std::vector<PaginaPDF>& paginas) {
             for (auto& [ruta, f] : fuentes) {
                 auto suyo = f.qpdf->getRoot().getKey("/AcroForm");
                 if (!suyo.isDictionary()) continue;
-                for (const char* k : {"/DA", "/DR", "/NeedAppearances", "/Q"})
-                    if (!acro.hasKey(k) && suyo.hasKey(k))
-                        acro.replaceKey(k, q.copyForeignObject(suyo.getKey(k)));
+                for (const char* k : {"/DA", "/DR", "/NeedAppearances", "/Q"}) {
+                    auto v = suyo.getKey(k);
+                    if (acro.hasKey(k) || v.isNull()) continue;
+                    if (v.isScalar())
+                        acro.replaceKey(k, QPDFObjectHandle::parse(v.unparse()));
+                    else
+                        acro.replaceKey(k, q.copyForeignObject(
+                                               v.isIndirect() ? v : f.qpdf->makeIndirectObject(v)));
+                }
             }
         }
 
