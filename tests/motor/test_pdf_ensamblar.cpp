@@ -101,8 +101,9 @@ TEST(Ensamblar, RepetidasSonCopiasIndependientesConSusAnotaciones) {
     EXPECT_EQ(form.getFormFields().size(), 3u);
     for (int i = 0; i < 3; ++i)
         for (auto a : p[i].getKey("/Annots").aitems()) {
-            if (a.hasKey("/Dest"))
+            if (a.hasKey("/Dest")) {
                 EXPECT_TRUE(a.getKey("/Dest").getArrayItem(0).isSameObjectAs(p[3]));
+            }
         }
     EXPECT_EQ(objetosPagina(*q), 4u);
 }

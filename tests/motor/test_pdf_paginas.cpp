@@ -79,10 +79,11 @@ TEST(AbrirPDF, ArchivosIlegiblesNoRompenNada) {
 TEST(AbrirPDF, TruncadoSeRecuperaOSeRechazaConSuMensaje) {
     Ruta t = truncado();
     auto a = ingestaPDF(t, t, false, std::nullopt);
-    if (a)
+    if (a) {
         EXPECT_EQ(a->variantes.size(), 4u);
-    else
+    } else {
         EXPECT_EQ(a.error().mensaje, "No se pudo abrir truncado.pdf");
+    }
     Ruta texto = archivoCon("notas.pdf", "solo texto");
     auto b = ingestaPDF(texto, texto, false, std::nullopt);
     ASSERT_FALSE(b);
