@@ -79,6 +79,7 @@ bool enlaceRoto(QPDFObjectHandle a, const std::set<QPDFObjGen>& paginas) {
 
 Resultado<Ensamblado> ensamblarPDF(const std::vector<PaginaPDF>& paginas) {
     Ensamblado r;
+    Ruta actual;
     try {
         r.doc = qpdfVacio();
         QPDF& q = *r.doc;
@@ -93,6 +94,7 @@ Resultado<Ensamblado> ensamblarPDF(const std::vector<PaginaPDF>& paginas) {
         // Pages first: copying an annotation or form field turns references to pages that
         // are not (yet) in the document into null.
         for (const auto& p : paginas) {
+            actual = p.fuente;
             auto it = fuentes.find(p.fuente);
             if (it == fuentes.end()) {
                 auto d = abrirQPDF(p.fuente, std::nullopt);
@@ -179,8 +181,7 @@ Resultado<Ensamblado> ensamblarPDF(const std::vector<PaginaPDF>& paginas) {
         }
     } catch (const std::exception&) {
         // A source that breaks while its pages are read cannot be used.
-        std::string nombre =
-            paginas.empty() ? std::string() : paginas.front().fuente.filename().string();
+        std::string nombre = actual.filename().string();
         return error("No se pudo abrir " + nombre);
     }
     return r;

@@ -63,23 +63,23 @@ std::optional<Imagen> aImagen(const poppler::image& im) {
     if (!im.is_valid() || im.format() != poppler::image::format_bgr24) return std::nullopt;
     int w = im.width(), h = im.height();
     if (w < 1 || h < 1) return std::nullopt;
-    std::size_t fila = static_cast<std::size_t>(w) * 3;
-    std::vector<unsigned char> datos(fila * static_cast<std::size_t>(h));
-    const char* src = im.const_data();
-    for (int y = 0; y < h; ++y)
-        std::copy_n(src + static_cast<std::size_t>(y) * im.bytes_per_row(), fila,
-                    datos.data() + static_cast<std::size_t>(y) * fila);
-    try {
-        Imagen bgr =
-            Imagen::new_from_memory(datos.data(), datos.size(), w, h, 3, VIPS_FORMAT_UCHAR);
-        Imagen rgb = Imagen::bandjoin(
-            std::vector<Imagen>{bgr.extract_band(2), bgr.extract_band(1), bgr.extract_band(0)});
-        return rgb.copy(Imagen::option()->set("interpretation", VIPS_INTERPRETATION_sRGB))
-            .copy_memory();
-    } catch (const vips::VError&) {
+    // One pass from poppler's padded BGR rows into a vips-owned RGB buffer.
+    VipsImage* v = vips_image_new_memory();
+    vips_image_init_fields(v, w, h, 3, VIPS_FORMAT_UCHAR, VIPS_CODING_NONE,
+                           VIPS_INTERPRETATION_sRGB, 1.0, 1.0);
+    if (vips_image_write_prepare(v) != 0) {
+        g_object_unref(v);
         vips_error_clear();
         return std::nullopt;
     }
+    const auto* src = reinterpret_cast<const unsigned char*>(im.const_data());
+    for (int y = 0; y < h; ++y) {
+        const unsigned char* s = src + static_cast<std::size_t>(y) * im.bytes_per_row();
+        unsigned char* d = VIPS_IMAGE_ADDR(v, 0, y);
+        for (int x = 0; x < w; ++x, s += 3, d += 3)
+            d[0] = s[2], d[1] = s[1], d[2] = s[0];
+    }
+    return Imagen(v);
 }
 
 void preparar(poppler::page_renderer& r) {
@@ -90,6 +90,13 @@ void preparar(poppler::page_renderer& r) {
 }
 
 } // namespace
+
+std::vector<std::string> candidatasContrasena(const std::string& utf8) {
+    std::vector<std::string> r{utf8};
+    std::string pdfdoc = bytesContrasena(utf8);
+    if (pdfdoc != utf8) r.push_back(pdfdoc);
+    return r;
+}
 
 std::string bytesContrasena(const std::string& utf8) {
     std::string pdfdoc;
@@ -105,19 +112,23 @@ std::shared_ptr<QPDF> qpdfVacio() {
 }
 
 DocumentoQPDF abrirQPDF(const Ruta& url, const std::optional<std::string>& contrasena) {
-    auto q = std::make_shared<QPDF>();
-    q->setSuppressWarnings(true);
-    try {
-        std::string clave = contrasena ? bytesContrasena(*contrasena) : std::string();
-        q->processFile(url.c_str(), clave.c_str());
-        // A page tree that cannot be walked makes the file unreadable, not empty.
-        QPDFPageDocumentHelper(*q).getAllPages();
-        return {q, false};
-    } catch (const QPDFExc& e) {
-        return {nullptr, e.getErrorCode() == qpdf_e_password};
-    } catch (const std::exception&) {
-        return {nullptr, false};
+    DocumentoQPDF r;
+    for (const auto& clave : candidatasContrasena(contrasena.value_or(""))) {
+        auto q = std::make_shared<QPDF>();
+        q->setSuppressWarnings(true);
+        try {
+            q->processFile(url.c_str(), clave.c_str());
+            // A page tree that cannot be walked makes the file unreadable, not empty.
+            QPDFPageDocumentHelper(*q).getAllPages();
+            return {q, false};
+        } catch (const QPDFExc& e) {
+            if (e.getErrorCode() != qpdf_e_password) return {};
+            r.bloqueado = true;
+        } catch (const std::exception&) {
+            return {};
+        }
     }
+    return r;
 }
 
 std::unique_ptr<poppler::document> abrirPoppler(const Ruta& url,
@@ -125,10 +136,9 @@ std::unique_ptr<poppler::document> abrirPoppler(const Ruta& url,
     silenciarPoppler();
     std::unique_ptr<poppler::document> doc(poppler::document::load_from_file(url.string()));
     if (!doc) return nullptr;
-    if (doc->is_locked() && contrasena) {
-        std::string clave = bytesContrasena(*contrasena);
-        doc->unlock(clave, clave);
-    }
+    if (doc->is_locked() && contrasena)
+        for (const auto& clave : candidatasContrasena(*contrasena))
+            if (!doc->unlock(clave, clave)) break;
     if (doc->is_locked()) return nullptr;
     return doc;
 }

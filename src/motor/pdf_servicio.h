@@ -23,9 +23,12 @@ class document;
 
 namespace Livora {
 
-// The bytes qpdf and poppler compare a password with: PDFDocEncoding when the text fits
-// it (that is what other readers use for non-ASCII passwords), else the UTF-8 as given.
+// The bytes a password is written with: PDFDocEncoding when the text fits it (what other
+// readers use for non-ASCII passwords up to AES-128), else the UTF-8 as given.
 std::string bytesContrasena(const std::string& utf8);
+// What to try when opening: the UTF-8 as given (AES-256 files use it), then the
+// PDFDocEncoding form when it differs.
+std::vector<std::string> candidatasContrasena(const std::string& utf8);
 
 // A document opened with qpdf, or why it could not be.
 struct DocumentoQPDF {

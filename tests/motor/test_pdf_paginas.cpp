@@ -62,6 +62,19 @@ TEST(AbrirPDF, EstadosSegunContrasenas) {
     EXPECT_TRUE(paginasDe(usuario).empty());
 }
 
+TEST(AbrirPDF, ContrasenasConAcentos) {
+    // AES-256 compares UTF-8; our own AES-128 outputs use PDFDocEncoding.
+    Ruta r6 = crearPDF("acentos.pdf", a4(1), Cifrado{"ñandú", "jefe"});
+    EXPECT_EQ(estadoPDF(r6), AperturaPDF::Bloqueado);
+    EXPECT_TRUE(abrePDF(r6, std::string("ñandú")));
+    EXPECT_FALSE(abrePDF(r6, std::string("nandu")));
+    auto d = desbloquear(r6, "ñandú");
+    ASSERT_TRUE(d);
+    EXPECT_TRUE(renderPDF(r6, std::string("ñandú")));
+    EXPECT_FALSE(renderPDF(r6, std::string("nandu")));
+    EXPECT_FALSE(renderPDF(r6));
+}
+
 TEST(AbrirPDF, ArchivosIlegiblesNoRompenNada) {
     std::vector<Ruta> malos{archivoCon("vacio.pdf", ""),
                             archivoCon("texto.pdf", "hola, no soy un PDF\n"),
