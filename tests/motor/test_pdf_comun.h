@@ -20,10 +20,11 @@ using Livora::Ruta;
 struct PaginaPrueba {
     double ancho = 595, alto = 842;
     int rotacion = 0;
-    int enlazaA = -1;   // internal link to that page
-    bool web = false;   // a URI link
-    bool campo = false; // a text form field
-    bool marca = true;  // a black square in the top-left corner of the unrotated page
+    int enlazaA = -1;       // internal link to that page
+    bool porNombre = false; // the link names its destination (GoTo with a named dest)
+    bool web = false;       // a URI link
+    bool campo = false;     // a text form field
+    bool marca = true;      // a black square in the top-left corner of the unrotated page
 };
 
 struct Cifrado {
@@ -75,7 +76,23 @@ inline Ruta crearPDF(const std::string& nombre, const std::vector<PaginaPrueba>&
             auto dest = H::newArray();
             dest.appendItem(hojas.at(static_cast<std::size_t>(p.enlazaA)));
             dest.appendItem(H::newName("/Fit"));
-            a.replaceKey("/Dest", dest);
+            if (p.porNombre) {
+                std::string nombre = "destino" + std::to_string(p.enlazaA);
+                auto accion = H::newDictionary();
+                accion.replaceKey("/S", H::newName("/GoTo"));
+                accion.replaceKey("/D", H::newString(nombre));
+                a.replaceKey("/A", accion);
+                auto nombres = H::newArray();
+                nombres.appendItem(H::newString(nombre));
+                nombres.appendItem(dest);
+                auto arbol = H::newDictionary();
+                arbol.replaceKey("/Names", nombres);
+                auto names = H::newDictionary();
+                names.replaceKey("/Dests", q.makeIndirectObject(arbol));
+                q.getRoot().replaceKey("/Names", names);
+            } else {
+                a.replaceKey("/Dest", dest);
+            }
             annots.appendItem(q.makeIndirectObject(a));
         }
         if (p.web)

@@ -135,6 +135,26 @@ TEST(Ensamblar, EnlacesAPaginasQuitadasDesaparecenYLosDemasSiguen) {
             p2[0]));
 }
 
+TEST(Ensamblar, DestinosConNombreApuntanALaPaginaCopiada) {
+    auto pags = a4(3);
+    pags[0].enlazaA = 2;
+    pags[0].porNombre = true;
+    Ruta src = crearPDF("nombres.pdf", pags);
+    Ruta out = salidaNueva("x.pdf");
+    ASSERT_TRUE(exportarPaginas(refs(src, {2, 0}), out));
+    auto q = leer(out);
+    auto p = paginasDeQPDF(*q);
+    ASSERT_EQ(cuentaAnotaciones(p[1], "/Link"), 1);
+    auto d = p[1].getKey("/Annots").getArrayItem(0).getKey("/A").getKey("/D");
+    ASSERT_TRUE(d.isArray());
+    EXPECT_TRUE(d.getArrayItem(0).isSameObjectAs(p[0]));
+    // Without its target page the named link goes too.
+    Ruta out2 = salidaNueva("y.pdf");
+    ASSERT_TRUE(exportarPaginas(refs(src, {0, 1}), out2));
+    auto q2 = leer(out2);
+    EXPECT_EQ(cuentaAnotaciones(paginasDeQPDF(*q2)[0], "/Link"), 0);
+}
+
 TEST(Ensamblar, VariasFuentesEnOrden) {
     Ruta a = crearPDF("a.pdf", a4(2));
     auto pb = a4(1);
