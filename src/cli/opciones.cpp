@@ -1,6 +1,9 @@
 #include "cli/opciones.h"
 
+#include "motor/filtros.h"
+
 #include <charconv>
+#include <cmath>
 #include <cstdio>
 
 namespace Livora::Cli {
@@ -15,7 +18,9 @@ const char* textoAyuda =
     "  --conservar-metadatos  copia EXIF, GPS e IPTC a las salidas\n"
     "  --sin-fondo            quita el fondo (una sola salida PNG transparente)\n"
     "  --filtro PRESET        mono, noir, sepia, fade, chrome, invertir\n"
-    "  --brillo B --contraste C --saturacion S\n"
+    "  --brillo B             −0.3…0.3 (0 por defecto)\n"
+    "  --contraste C          0.7…1.4 (1 por defecto)\n"
+    "  --saturacion S         0…2 (1 por defecto)\n"
     "  --texto T [--pos X,Y] [--tamano F] [--color #RRGGBBAA] [--sin-sombra]\n"
     "PDF:\n"
     "  --contrasena PW        abre un PDF protegido\n"
@@ -48,6 +53,26 @@ bool color(const std::string& s, Color& c) {
     c = Color{v[0] / 255.0, v[1] / 255.0, v[2] / 255.0, v[3] / 255.0};
     return true;
 }
+bool presetConocido(const std::string& clave) {
+    for (const auto& p : presetsFiltro())
+        if (p.clave == clave) return true;
+    return false;
+}
+std::string listaPresets() {
+    std::string lista;
+    for (const auto& p : presetsFiltro())
+        lista += (lista.empty() ? "" : ", ") + p.clave;
+    return lista;
+}
+// 0.3 → "0,3", as numbers are written in Spanish.
+std::string textoNumero(double v) {
+    char b[32];
+    std::snprintf(b, sizeof b, "%g", v);
+    std::string s(b);
+    for (char& c : s)
+        if (c == '.') c = ',';
+    return s;
+}
 } // namespace
 
 Analisis analizar(const std::vector<std::string>& args) {
@@ -68,6 +93,15 @@ Analisis analizar(const std::vector<std::string>& args) {
             if (!valor(s)) return false;
             if (!numero(s, destino)) {
                 a.error = "Valor no válido para " + arg + ": " + s;
+                return false;
+            }
+            return true;
+        };
+        auto enRango = [&](double& destino, double min, double max) {
+            if (!decimal(destino)) return false;
+            if (!(destino >= min && destino <= max)) {
+                a.error = "El valor de " + arg + " debe estar entre " + textoNumero(min) + " y " +
+                          textoNumero(max);
                 return false;
             }
             return true;
@@ -102,12 +136,17 @@ Analisis analizar(const std::vector<std::string>& args) {
             o.sinFondo = true;
         } else if (arg == "--filtro") {
             if (!valor(o.filtros.preset)) return a;
+            if (!presetConocido(o.filtros.preset)) {
+                a.error =
+                    "Filtro desconocido: " + o.filtros.preset + " (usa " + listaPresets() + ")";
+                return a;
+            }
         } else if (arg == "--brillo") {
-            if (!decimal(o.filtros.brillo)) return a;
+            if (!enRango(o.filtros.brillo, -0.3, 0.3)) return a;
         } else if (arg == "--contraste") {
-            if (!decimal(o.filtros.contraste)) return a;
+            if (!enRango(o.filtros.contraste, 0.7, 1.4)) return a;
         } else if (arg == "--saturacion") {
-            if (!decimal(o.filtros.saturacion)) return a;
+            if (!enRango(o.filtros.saturacion, 0.0, 2.0)) return a;
         } else if (arg == "--texto") {
             CapaTexto c;
             if (!valor(c.texto)) return a;
@@ -117,13 +156,18 @@ Analisis analizar(const std::vector<std::string>& args) {
             if (!c || !valor(s)) return a;
             auto coma = s.find(',');
             if (coma == std::string::npos || !numero(s.substr(0, coma), c->posX) ||
-                !numero(s.substr(coma + 1), c->posY)) {
+                !numero(s.substr(coma + 1), c->posY) || !std::isfinite(c->posX) ||
+                !std::isfinite(c->posY)) {
                 a.error = "Valor no válido para --pos: " + s;
                 return a;
             }
         } else if (arg == "--tamano") {
             auto* c = ultimaCapa();
             if (!c || !decimal(c->tamano)) return a;
+            if (!(c->tamano > 0 && c->tamano <= 1)) {
+                a.error = "El valor de --tamano debe ser mayor que 0 y como mucho 1";
+                return a;
+            }
         } else if (arg == "--color") {
             auto* c = ultimaCapa();
             if (!c || !valor(s)) return a;

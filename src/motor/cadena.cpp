@@ -1,6 +1,9 @@
 #include "motor/cadena.h"
 
 #include "motor/alternativas.h"
+#include "motor/capas.h"
+#include "motor/filtros.h"
+#include "motor/fondo.h"
 
 namespace Livora {
 
@@ -13,8 +16,18 @@ EntradaCadena entradaCadena(const ArchivoEstado& archivo, const AjustesImagen& a
                          archivo.sinFondo};
 }
 
+Imagen imagenEditada(const EntradaCadena& e) {
+    Imagen imagen = e.fuente;
+    // No subject (or no model): the picture keeps its background, without a notice.
+    if (e.sinFondo)
+        if (auto recortada = quitarFondo(imagen)) imagen = *recortada;
+    imagen = aplicarFiltros(imagen, e.filtros);
+    return renderizarCapas(imagen, e.capas);
+}
+
 Resultado<std::vector<Variante>> cadenaImagen(const EntradaCadena& e) {
-    return variantesImagen(e.fuente, e.ajustes, e.metadatos, e.sinFondo);
+    if (e.fuente.get_image() == nullptr) return error("No se pudo abrir la imagen");
+    return variantesImagen(imagenEditada(e), e.ajustes, e.metadatos, e.sinFondo);
 }
 
 } // namespace Livora

@@ -18,6 +18,10 @@ struct EntradaCadena {
 
 EntradaCadena entradaCadena(const ArchivoEstado& archivo, const AjustesImagen& ajustes);
 
+// The picture the alternatives are encoded from: the source, background removed when
+// sinFondo (kept as it is when that yields nothing), then the filters, then the layers.
+Imagen imagenEditada(const EntradaCadena& entrada);
+
 // The image chain: background removal when sinFondo (keeping the source when it yields
 // nothing), colour filters, text layers, then the alternatives.
 Resultado<std::vector<Variante>> cadenaImagen(const EntradaCadena& entrada);

@@ -3,6 +3,7 @@
 #include "motor/alternativas.h"
 #include "motor/archivos.h"
 #include "motor/codec.h"
+#include "motor/filtros.h"
 #include "motor/metadatos.h"
 
 namespace Livora {
@@ -19,6 +20,7 @@ Resultado<ArchivoEstado> ingestaImagen(const Ruta& url, const AjustesImagen& aju
     a.metadatos = cargada->propiedades;
     a.resumenMetadatos = resumenMetadatos(a.metadatos);
     a.previewAntes = cargada->imagen;
+    a.miniaturasFiltros = miniaturasFiltros(cargada->imagen);
     auto variantes = variantesImagen(cargada->imagen, ajustes, a.metadatos, false);
     if (!variantes) return variantes.error();
     a.variantes = std::move(*variantes);
