@@ -72,9 +72,10 @@ VImage desdeCairo(cairo_surface_t* s) {
             d[x * 4 + 3] = static_cast<unsigned char>(a);
         }
     }
-    return VImage::new_from_memory(rgba.data(), rgba.size(), w, h, 4, VIPS_FORMAT_UCHAR)
-        .copy(VImage::option()->set("interpretation", VIPS_INTERPRETATION_sRGB))
-        .copy_memory();
+    VipsImage* copia =
+        vips_image_new_from_memory_copy(rgba.data(), rgba.size(), w, h, 4, VIPS_FORMAT_UCHAR);
+    if (!copia) throw vips::VError();
+    return VImage(copia).copy(VImage::option()->set("interpretation", VIPS_INTERPRETATION_sRGB));
 }
 
 std::optional<Parche> dibujar(const CapaTexto& capa, int W, int H) {
@@ -177,7 +178,7 @@ Imagen renderizarCapas(const Imagen& img, const std::vector<CapaTexto>& capas) {
                 VImage a = p->sombra->extract_area(px, py, dentro.w, dentro.h);
                 VImage negro = (a * 0).cast(VIPS_FORMAT_UCHAR);
                 capasVips.push_back(
-                    negro.bandjoin({negro, negro, a})
+                    VImage::bandjoin({negro, negro, negro, a})
                         .copy(VImage::option()->set("interpretation", VIPS_INTERPRETATION_sRGB)));
                 modos.push_back(VIPS_BLEND_MODE_OVER);
             }

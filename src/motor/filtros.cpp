@@ -69,7 +69,11 @@ VImage tabla(double (*curva)(double)) {
         double v = std::clamp(curva(i / 255.0), 0.0, 1.0);
         t[i] = static_cast<std::uint8_t>(std::lround(v * 255.0));
     }
-    return VImage::new_from_memory(t.data(), t.size(), 256, 1, 1, VIPS_FORMAT_UCHAR).copy_memory();
+    // Copied: new_from_memory would only point at this function's array.
+    VipsImage* lut =
+        vips_image_new_from_memory_copy(t.data(), t.size(), 256, 1, 1, VIPS_FORMAT_UCHAR);
+    if (!lut) throw vips::VError();
+    return VImage(lut);
 }
 
 double suave(double x) {
@@ -87,7 +91,7 @@ double curvaChrome(double x) {
 }
 
 VImage grisTriple(const VImage& y) {
-    return y.bandjoin({y, y});
+    return VImage::bandjoin({y, y, y});
 }
 
 VImage efecto(const std::string& clave, const VImage& rgb) {

@@ -120,9 +120,10 @@ cv::Mat aMat(const VImage& mascara) {
 
 VImage aVips(const cv::Mat& m) {
     cv::Mat c = m.isContinuous() ? m : m.clone();
-    return VImage::new_from_memory(c.data, c.total() * c.elemSize(), c.cols, c.rows, 1,
-                                   VIPS_FORMAT_FLOAT)
-        .copy_memory();
+    VipsImage* copia = vips_image_new_from_memory_copy(c.data, c.total() * c.elemSize(), c.cols,
+                                                       c.rows, 1, VIPS_FORMAT_FLOAT);
+    if (!copia) throw vips::VError();
+    return VImage(copia);
 }
 
 } // namespace

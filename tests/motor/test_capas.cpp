@@ -1,0 +1,166 @@
+#include "motor/capas.h"
+#include "motor/codec.h"
+
+#include <gtest/gtest.h>
+
+using namespace Livora;
+using vips::VImage;
+
+namespace {
+
+Imagen lienzo(int w, int h, double v, int bandas = 3) {
+    iniciarMotor();
+    std::vector<double> c(bandas, v);
+    return (VImage::black(w, h) + c)
+        .cast(VIPS_FORMAT_UCHAR)
+        .copy(VImage::option()->set("interpretation", VIPS_INTERPRETATION_sRGB))
+        .copy_memory();
+}
+
+CapaTexto capa(const std::string& texto, double x, double y, double tamano, Color c, bool sombra) {
+    CapaTexto k;
+    k.texto = texto;
+    k.posX = x;
+    k.posY = y;
+    k.tamano = tamano;
+    k.color = c;
+    k.sombra = sombra;
+    return k;
+}
+
+struct Caja {
+    int x0 = 0, y0 = 0, x1 = -1, y1 = -1; // inclusive
+    bool vacia() const { return x1 < x0; }
+    double cx() const { return (x0 + x1 + 1) / 2.0; }
+    double cy() const { return (y0 + y1 + 1) / 2.0; }
+    int alto() const { return y1 - y0 + 1; }
+};
+
+// Bounding box of the pixels that differ from the original.
+Caja cambiados(const Imagen& antes, const Imagen& despues) {
+    VImage distinto = (antes != despues).bandor();
+    std::size_t n = 0;
+    auto* d = static_cast<unsigned char*>(distinto.write_to_memory(&n));
+    Caja c{distinto.width(), distinto.height(), -1, -1};
+    for (int y = 0; y < distinto.height(); ++y)
+        for (int x = 0; x < distinto.width(); ++x)
+            if (d[static_cast<std::size_t>(y) * distinto.width() + x]) {
+                c.x0 = std::min(c.x0, x);
+                c.y0 = std::min(c.y0, y);
+                c.x1 = std::max(c.x1, x);
+                c.y1 = std::max(c.y1, y);
+            }
+    g_free(d);
+    return c;
+}
+
+const Color blanco{1, 1, 1, 1};
+const Color rojo{1, 0, 0, 1};
+
+} // namespace
+
+TEST(Capas, ListaVaciaDevuelveLaMismaImagen) {
+    Imagen img = lienzo(40, 30, 10);
+    EXPECT_EQ(renderizarCapas(img, {}).get_image(), img.get_image());
+}
+
+TEST(Capas, CentradaEnElAncla) {
+    Imagen img = lienzo(600, 400, 0);
+    for (std::string texto : {"HH", "Hola mundo, esto es largo", "H\nHHHHHH"}) {
+        Imagen r = renderizarCapas(img, {capa(texto, 0.5, 0.5, 0.08, blanco, false)});
+        Caja c = cambiados(img, r);
+        ASSERT_FALSE(c.vacia()) << texto;
+        EXPECT_NEAR(c.cx(), 300, 2) << texto;
+        // The laid-out block is centred; capitals sit within a few pixels of it.
+        EXPECT_NEAR(c.cy(), 200, 0.06 * 32 + 2) << texto;
+    }
+    // Off-centre anchors move the block with them.
+    Imagen r = renderizarCapas(img, {capa("HH", 0.25, 0.75, 0.08, blanco, false)});
+    Caja c = cambiados(img, r);
+    EXPECT_NEAR(c.cx(), 150, 2);
+    EXPECT_NEAR(c.cy(), 300, 4);
+}
+
+TEST(Capas, TamanoRelativoAlAltoDeLaImagen) {
+    // Noto Sans Bold capitals are 0.714 em tall.
+    Imagen alta = lienzo(800, 1000, 0);
+    Caja c = cambiados(alta, renderizarCapas(alta, {capa("H", 0.5, 0.5, 0.08, blanco, false)}));
+    EXPECT_NEAR(c.alto(), 80 * 0.714, 3);
+    Imagen media = lienzo(800, 500, 0);
+    Caja d = cambiados(media, renderizarCapas(media, {capa("H", 0.5, 0.5, 0.08, blanco, false)}));
+    EXPECT_NEAR(d.alto(), 40 * 0.714, 2);
+}
+
+TEST(Capas, SombraSoloCuandoSePide) {
+    Imagen img = lienzo(400, 200, 255);
+    // Red over white never lowers the red channel: only a shadow can.
+    Imagen sin = renderizarCapas(img, {capa("Sombra", 0.5, 0.5, 0.2, rojo, false)});
+    EXPECT_EQ(sin[0].min(), 255);
+    EXPECT_LT(sin[1].min(), 10);
+    Imagen con = renderizarCapas(img, {capa("Sombra", 0.5, 0.5, 0.2, rojo, true)});
+    EXPECT_LT(con[0].min(), 220);
+    // The shadow falls below the text: darkened pixels reach further down than the glyphs.
+    Caja texto = cambiados(img, sin);
+    Caja sombra = cambiados(img, con);
+    EXPECT_GT(sombra.y1, texto.y1);
+    EXPECT_GT(sombra.y1 - texto.y1, texto.y0 - sombra.y0);
+}
+
+TEST(Capas, EmojiEnColor) {
+    Imagen img = lienzo(200, 200, 255);
+    Imagen r = renderizarCapas(img, {capa("😀", 0.5, 0.5, 0.4, Color{0, 0, 0, 1}, false)});
+    // Black text, yet the face is yellow.
+    VImage croma = (r[0].cast(VIPS_FORMAT_INT) - r[2].cast(VIPS_FORMAT_INT));
+    EXPECT_GT(croma.max(), 120);
+}
+
+TEST(Capas, LasUltimasVanEncima) {
+    Imagen img = lienzo(300, 200, 0);
+    Imagen r = renderizarCapas(img, {capa("█", 0.5, 0.5, 0.5, rojo, false),
+                                     capa("█", 0.5, 0.5, 0.5, Color{0, 0, 1, 1}, false)});
+    auto p = r.getpoint(150, 100);
+    EXPECT_EQ(p[0], 0);
+    EXPECT_EQ(p[2], 255);
+}
+
+TEST(Capas, ColorConAlfa) {
+    Imagen img = lienzo(300, 200, 0);
+    Imagen r = renderizarCapas(img, {capa("█", 0.5, 0.5, 0.5, Color{1, 1, 1, 0.5}, false)});
+    EXPECT_NEAR(r.getpoint(150, 100)[0], 128, 2);
+}
+
+TEST(Capas, TransparenciaConservadaAlrededor) {
+    Imagen img = lienzo(300, 100, 0, 4);
+    Imagen r = renderizarCapas(img, {capa("█", 0.5, 0.3, 0.3, blanco, true)});
+    ASSERT_EQ(r.bands(), 4);
+    EXPECT_EQ(r.getpoint(0, 0)[3], 0);
+    EXPECT_EQ(r.getpoint(299, 99)[3], 0);
+    EXPECT_EQ(r.getpoint(150, 30)[3], 255);
+    // Just below the glyph the shadow is half-transparent black.
+    Caja glifo = cambiados(img, renderizarCapas(img, {capa("█", 0.5, 0.3, 0.3, blanco, false)}));
+    auto sombra = r.getpoint(150, glifo.y1 + 1);
+    EXPECT_GT(sombra[3], 0);
+    EXPECT_LE(sombra[3], 130);
+    EXPECT_EQ(sombra[0], 0);
+    // An RGB picture stays RGB.
+    EXPECT_EQ(renderizarCapas(lienzo(50, 50, 0), {capa("A", 0.5, 0.5, 0.3, blanco, true)}).bands(),
+              3);
+}
+
+TEST(Capas, AnclasFueraSeRecortan) {
+    Imagen img = lienzo(400, 300, 0);
+    // Entirely outside: nothing changes.
+    Imagen fuera = renderizarCapas(img, {capa("Hola", 3.0, -2.0, 0.1, blanco, true)});
+    EXPECT_TRUE(cambiados(img, fuera).vacia());
+    // Centred on the top edge: half of it is cut.
+    Caja entera =
+        cambiados(img, renderizarCapas(img, {capa("HHHH", 0.5, 0.5, 0.2, blanco, false)}));
+    Caja arriba =
+        cambiados(img, renderizarCapas(img, {capa("HHHH", 0.5, 0.0, 0.2, blanco, false)}));
+    EXPECT_EQ(arriba.y0, 0);
+    EXPECT_NEAR(arriba.alto(), entera.alto() / 2.0, 4);
+    // Nonsense sizes and empty texts are skipped.
+    Imagen nada = renderizarCapas(
+        img, {capa("", 0.5, 0.5, 0.1, blanco, true), capa("x", 0.5, 0.5, -1, blanco, true)});
+    EXPECT_TRUE(cambiados(img, nada).vacia());
+}
