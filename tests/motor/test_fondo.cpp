@@ -1,3 +1,4 @@
+#include "comun.h"
 #include "motor/codec.h"
 #include "motor/fondo.h"
 
@@ -47,7 +48,7 @@ private:
 };
 
 Imagen foto() {
-    auto c = cargarImagen(Ruta(LIVORA_DATOS_TEST) / "mariquita.jpg");
+    auto c = cargarImagen(Pruebas::datos("mariquita.jpg"));
     if (!c) throw std::runtime_error("falta mariquita.jpg");
     return c->imagen;
 }
