@@ -15,7 +15,11 @@ target_link_libraries(livora_motor PRIVATE ${LIVORA_OPENCV_LIBS})
 
 set(LIVORA_DATOS_DESTINO ${CMAKE_INSTALL_DATADIR}/livora)
 install(DIRECTORY ${CMAKE_SOURCE_DIR}/resources/licencias/ DESTINATION ${LIVORA_DATOS_DESTINO}/licencias)
-# The model is not in the repository; scripts/modelo puts it in the build tree when asked
-# (scripts/modelo --destino build/datos) and it is installed from there when present.
-install(FILES ${LIVORA_DATOS_BUILD}/isnet-general-use.onnx DESTINATION ${LIVORA_DATOS_DESTINO}
-  OPTIONAL)
+# The model is not in the repository: scripts/modelo installs it (by default in
+# /usr/local/share/livora, or where --destino says) and the install step copies it from there.
+find_file(LIVORA_MODELO_ARCHIVO isnet-general-use.onnx
+  PATHS ${LIVORA_DATOS_BUILD} /usr/local/share/livora $ENV{HOME}/.local/share/livora
+  NO_DEFAULT_PATH)
+if(LIVORA_MODELO_ARCHIVO)
+  install(FILES ${LIVORA_MODELO_ARCHIVO} DESTINATION ${LIVORA_DATOS_DESTINO} OPTIONAL)
+endif()
