@@ -114,6 +114,28 @@ TEST(Capas, EmojiEnColor) {
     EXPECT_GT(croma.max(), 120);
 }
 
+TEST(Capas, ImagenSinEtiquetaSRGB) {
+    // Three bands tagged as grey, as simple vips arithmetic leaves them.
+    iniciarMotor();
+    Imagen img = (VImage::black(300, 200) + std::vector<double>{90, 120, 200})
+                     .cast(VIPS_FORMAT_UCHAR)
+                     .copy_memory();
+    Imagen r = renderizarCapas(img, {capa("Hola", 0.5, 0.5, 0.2, blanco, true)});
+    EXPECT_FALSE(cambiados(img, r).vacia());
+    EXPECT_EQ(r.bands(), 3);
+}
+
+TEST(Capas, SombraAnchaEnLetrasGrandes) {
+    // Wide blurs take the reduced path; the shadow still lies under and below the text.
+    Imagen img = lienzo(1200, 800, 255);
+    Imagen r = renderizarCapas(img, {capa("H", 0.5, 0.5, 0.5, rojo, true)});
+    Caja sombra = cambiados(img, r);
+    Caja texto = cambiados(img, renderizarCapas(img, {capa("H", 0.5, 0.5, 0.5, rojo, false)}));
+    EXPECT_GT(sombra.y1, texto.y1 + 0.03 * 400);
+    EXPECT_LT(r[0].min(), 200);
+    EXPECT_EQ(r.width(), 1200);
+}
+
 TEST(Capas, LasUltimasVanEncima) {
     Imagen img = lienzo(300, 200, 0);
     Imagen r = renderizarCapas(img, {capa("█", 0.5, 0.5, 0.5, rojo, false),
