@@ -7,6 +7,21 @@
 
 namespace Livora::Cli {
 
+namespace {
+// Whether the transparent PNG really has an alpha channel (only its header is read).
+bool conTransparencia(const std::vector<Variante>& variantes) {
+    for (const auto& v : variantes) {
+        if (v.sufijo != "sin-fondo") continue;
+        try {
+            return vips::VImage::new_from_file(v.urlTemp.c_str()).has_alpha();
+        } catch (const vips::VError&) {
+            vips_error_clear();
+        }
+    }
+    return false;
+}
+} // namespace
+
 Resultado<ArchivoEstado> procesarImagen(const Ruta& url, const Opciones& o) {
     auto a = ingestaImagen(url, o.ajustes);
     if (!a) return a;
@@ -21,6 +36,8 @@ Resultado<ArchivoEstado> procesarImagen(const Ruta& url, const Opciones& o) {
         auto v = cadenaImagen(entradaCadena(*a, o.ajustes));
         if (!v) return v.error();
         a->variantes = std::move(*v);
+        if (o.sinFondo && modeloFondoDisponible() && !conTransparencia(a->variantes))
+            std::cerr << "Aviso: no se encontró ningún sujeto; la imagen conserva su fondo.\n";
         a->seleccionada = seleccionInicial(a->variantes, a->bytesOriginal);
     }
     return a;
