@@ -1,6 +1,8 @@
 #include "motor/capas.h"
 #include "motor/codec.h"
 
+#include <thread>
+
 #include <gtest/gtest.h>
 
 using namespace Livora;
@@ -185,4 +187,25 @@ TEST(Capas, AnclasFueraSeRecortan) {
     Imagen nada = renderizarCapas(
         img, {capa("", 0.5, 0.5, 0.1, blanco, true), capa("x", 0.5, 0.5, -1, blanco, true)});
     EXPECT_TRUE(cambiados(img, nada).vacia());
+}
+
+TEST(Capas, VariosHilosALaVez) {
+    // Regenerations of several images draw at once; each must get its own correct result.
+    Imagen img = lienzo(320, 200, 40);
+    std::vector<CapaTexto> capas{capa("Hola 😀", 0.5, 0.4, 0.15, blanco, true),
+                                 capa("mundo", 0.3, 0.8, 0.1, rojo, false)};
+    Imagen esperada = renderizarCapas(img, capas);
+    std::vector<int> iguales(4, 0);
+    std::vector<std::thread> hilos;
+    for (int h = 0; h < 4; ++h)
+        hilos.emplace_back([&, h] {
+            for (int i = 0; i < 5; ++i) {
+                Imagen r = renderizarCapas(img, capas);
+                if ((r == esperada).min() == 255) ++iguales[h];
+            }
+            vips_thread_shutdown();
+        });
+    for (auto& t : hilos)
+        t.join();
+    EXPECT_EQ(iguales, std::vector<int>(4, 5));
 }
