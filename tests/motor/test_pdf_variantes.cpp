@@ -191,6 +191,19 @@ TEST(VariantesPDF, PaginaDiminutaQuedaEnVectoresDentroDelRaster) {
     EXPECT_TRUE(p[1].getKey("/Resources").hasKey("/Font"));
 }
 
+TEST(VariantesPDF, PaginaDeMasDeCienMegapixelesQuedaEnVectores) {
+    auto pags = a4(1);
+    pags[0].ancho = 3000; // 12500 × 12500 pixels at 300 dpi
+    pags[0].alto = 3000;
+    Ruta src = crearPDF("cartel.pdf", pags);
+    Ruta out = carpetaPrueba() / "cartel_alta.pdf";
+    ASSERT_TRUE(escribirPDF(src, 300.0, 0.8, {}, out));
+    auto q = leer(out);
+    auto p = paginasDeQPDF(*q);
+    EXPECT_FALSE(imagenDe(p[0]).dct);
+    EXPECT_TRUE(p[0].getKey("/Resources").hasKey("/Font"));
+}
+
 TEST(VariantesPDF, ProteccionYPropiedades) {
     Ruta src = crearPDF("propiedades.pdf", a4(1));
     OpcionesPDF o;
