@@ -117,6 +117,8 @@ TEST(VariantesPDF, PaginasGiradasSalenApaisadasYDerechas) {
     Ruta src = crearPDF("giradas.pdf", pags);
     auto lista = paginasDe(src);
     lista[3].rotacion = 90; // 180 + 90 from the organiser
+    lista.push_back(lista[0]);
+    lista.back().rotacion = -90; // the first page again, upright this time
     auto r = variantesPDF(lista, {});
     ASSERT_TRUE(r) << r.error().mensaje;
     Ruta base = r->variantes[0].urlTemp.parent_path() / "base.pdf";
@@ -124,7 +126,10 @@ TEST(VariantesPDF, PaginasGiradasSalenApaisadasYDerechas) {
         const auto& v = fila(*r, suf);
         auto q = leer(v.urlTemp);
         auto p = paginasDeQPDF(*q);
-        ASSERT_EQ(p.size(), 4u);
+        ASSERT_EQ(p.size(), 5u);
+        EXPECT_NEAR(p[4].getKey("/MediaBox").getArrayAsRectangle().ury, 842, 0.01);
+        EXPECT_EQ(cuadranteOscuro(v.urlTemp, 4), 0);
+        EXPECT_EQ(cuadranteOscuro(v.urlTemp, 0), 1);
         for (int i = 0; i < 4; ++i) {
             auto m = p[i].getKey("/MediaBox").getArrayAsRectangle();
             EXPECT_EQ(rotacionDe(p[i]), 0);
