@@ -124,10 +124,9 @@ Resultado<Ensamblado> ensamblarPDF(const std::vector<PaginaPDF>& paginas) {
             q.addPage(aCopiar, false);
             if (!annots.isNull() && aCopiar.isSameObjectAs(original))
                 original.replaceKey("/Annots", annots);
-            auto nueva = QPDFPageDocumentHelper(q).getAllPages().back().getObjectHandle();
-            auto rot = original.getKey("/Rotate");
-            int propia = rot.isNumber() ? rotacionNormalizada(rot.getIntValue()) : 0;
-            int total = rotacionNormalizada(propia + rotacionNormalizada(p.rotacion));
+            auto nueva = q.getAllPages().back();
+            int total =
+                rotacionNormalizada(geometria(original).rotacion + rotacionNormalizada(p.rotacion));
             if (total == 0)
                 nueva.removeKey("/Rotate");
             else
@@ -142,6 +141,9 @@ Resultado<Ensamblado> ensamblarPDF(const std::vector<PaginaPDF>& paginas) {
             auto annots = c.original.getKey("/Annots");
             if (!annots.isArray() || annots.getArrayNItems() == 0) continue;
             formulario.fixCopiedAnnotations(c.nueva, c.original, *c.fuente->formulario);
+            // Each copy's annotations belong to that copy, not to the first one.
+            for (auto a : c.nueva.getKey("/Annots").aitems())
+                if (a.isDictionary() && a.hasKey("/P")) a.replaceKey("/P", c.nueva);
         }
         // Form-wide defaults the copied fields rely on.
         auto acro = q.getRoot().getKey("/AcroForm");

@@ -93,8 +93,12 @@ TEST(Ensamblar, RepetidasSonCopiasIndependientesConSusAnotaciones) {
     for (int i = 0; i < 3; ++i) {
         EXPECT_EQ(cuentaAnotaciones(p[i], "/Link"), 2) << i;
         EXPECT_EQ(cuentaAnotaciones(p[i], "/Widget"), 1) << i;
-        for (auto a : p[i].getKey("/Annots").aitems())
+        for (auto a : p[i].getKey("/Annots").aitems()) {
             EXPECT_TRUE(anotaciones.insert(a.getObjGen()).second) << "anotación compartida";
+            if (a.hasKey("/P")) {
+                EXPECT_TRUE(a.getKey("/P").isSameObjectAs(p[i])) << i;
+            }
+        }
     }
     // Each copy's widget is a field of the form, and every link still lands on page 4.
     QPDFAcroFormDocumentHelper form(*q);
