@@ -23,13 +23,16 @@ bool conTransparencia(const std::vector<Variante>& variantes) {
 } // namespace
 
 Resultado<ArchivoEstado> procesarImagen(const Ruta& url, const Opciones& o) {
-    auto a = ingestaImagen(url, o.ajustes);
+    if (o.filtros.esNeutro() && o.capas.empty() && !o.sinFondo)
+        return ingestaImagen(url, o.ajustes);
+    // With edits the alternatives are made once, from the edited picture, as the window
+    // does after an edit.
+    auto a = cargarRegistroImagen(url);
     if (!a) return a;
-    if (!o.filtros.esNeutro() || !o.capas.empty() || o.sinFondo) {
+    {
         if (o.sinFondo && !modeloFondoDisponible())
             std::cerr << "Aviso: falta el modelo para quitar el fondo (scripts/modelo lo "
                          "instala); la imagen conserva su fondo.\n";
-        // The edits regenerate the alternatives like the window does after an edit.
         a->filtros = o.filtros;
         a->capas = o.capas;
         a->sinFondo = o.sinFondo;

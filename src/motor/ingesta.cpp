@@ -8,7 +8,7 @@
 
 namespace Livora {
 
-Resultado<ArchivoEstado> ingestaImagen(const Ruta& url, const AjustesImagen& ajustes) {
+Resultado<ArchivoEstado> cargarRegistroImagen(const Ruta& url) {
     ArchivoEstado a;
     a.url = url;
     a.esImagen = true;
@@ -21,10 +21,16 @@ Resultado<ArchivoEstado> ingestaImagen(const Ruta& url, const AjustesImagen& aju
     a.resumenMetadatos = resumenMetadatos(a.metadatos);
     a.previewAntes = cargada->imagen;
     a.miniaturasFiltros = miniaturasFiltros(cargada->imagen);
-    auto variantes = variantesImagen(cargada->imagen, ajustes, a.metadatos, false);
+    return a;
+}
+
+Resultado<ArchivoEstado> ingestaImagen(const Ruta& url, const AjustesImagen& ajustes) {
+    auto a = cargarRegistroImagen(url);
+    if (!a) return a;
+    auto variantes = variantesImagen(*a->fuente, ajustes, a->metadatos, false);
     if (!variantes) return variantes.error();
-    a.variantes = std::move(*variantes);
-    a.seleccionada = seleccionInicial(a.variantes, a.bytesOriginal);
+    a->variantes = std::move(*variantes);
+    a->seleccionada = seleccionInicial(a->variantes, a->bytesOriginal);
     return a;
 }
 
