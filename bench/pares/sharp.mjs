@@ -3,7 +3,7 @@
 //
 //   node sharp.mjs FOTO CARPETA paralelo|secuencial [KB_OBJETIVO]
 // paralelo: every output at once (Promise.all), as a script would; prints the total.
-// secuencial: one output after another, each timed, for the per-output figures.
+// secuencial: one output after another, each timed (wall and CPU), for the per-output figures.
 import sharp from 'sharp';
 import { writeFile } from 'node:fs/promises';
 import { join } from 'node:path';
@@ -56,8 +56,10 @@ const ms = (desde) => Number(process.hrtime.bigint() - desde) / 1e6;
 if (modo === 'secuencial') {
   for (const [nombre, hacer] of Object.entries(salidas)) {
     const t = process.hrtime.bigint();
+    const c = process.cpuUsage();
     const info = await hacer();
-    resultado.salidas[nombre] = { ms: ms(t), bytes: info ? info.size : null };
+    const { user, system } = process.cpuUsage(c);
+    resultado.salidas[nombre] = { ms: ms(t), cpu_ms: (user + system) / 1000, bytes: info ? info.size : null };
   }
 } else {
   const { webp, ...resto } = salidas;
