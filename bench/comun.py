@@ -20,6 +20,7 @@ CALIDAD = HERRAMIENTAS / "calidad"
 CODIFICACION = HERRAMIENTAS / "codificacion"
 CONVERT = "/usr/bin/convert"  # Debian's ImageMagick 6, not any stand-in earlier in PATH
 RUNS = int(os.environ.get("BENCH_RUNS", "3"))
+CARGA_INICIAL = os.getloadavg()
 
 FOTO = ENTRADAS / "foto-12mp.jpg"
 PDF_FOTOS = ENTRADAS / "fotos-20-paginas.pdf"
@@ -82,7 +83,13 @@ def carga():
 
 def guardar(nombre, datos):
     RESULTADOS.mkdir(parents=True, exist_ok=True)
+    datos["carga_al_empezar"] = CARGA_INICIAL
     datos["carga_al_terminar"] = carga()
+    datos["prioridad"] = os.getpriority(os.PRIO_PROCESS, 0)
+    try:
+        datos["grupo"] = Path("/proc/self/autogroup").read_text().strip()
+    except OSError:
+        pass
     datos["fecha"] = time.strftime("%Y-%m-%d %H:%M UTC", time.gmtime())
     (RESULTADOS / f"{nombre}.json").write_text(json.dumps(datos, indent=1, ensure_ascii=False))
 
