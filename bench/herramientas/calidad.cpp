@@ -18,8 +18,8 @@ using vips::VImage;
 namespace {
 
 VImage rgb8(const char* ruta) {
-    VImage img = VImage::new_from_file(ruta, VImage::option()->set("access", VIPS_ACCESS_RANDOM))
-                     .autorot();
+    VImage img =
+        VImage::new_from_file(ruta, VImage::option()->set("access", VIPS_ACCESS_RANDOM)).autorot();
     if (img.interpretation() != VIPS_INTERPRETATION_sRGB &&
         img.interpretation() != VIPS_INTERPRETATION_B_W)
         img = img.colourspace(VIPS_INTERPRETATION_sRGB);
@@ -58,11 +58,13 @@ int main(int argc, char** argv) {
             if (it == refs.end()) {
                 VImage r = ref;
                 if (r.width() != cand.width() || r.height() != cand.height())
-                    r = r.resize(double(cand.width()) / r.width(),
-                                 VImage::option()->set("vscale", double(cand.height()) / r.height()));
+                    r = r.resize(
+                        double(cand.width()) / r.width(),
+                        VImage::option()->set("vscale", double(cand.height()) / r.height()));
                 it = refs.emplace(clave, luma(r.cast(VIPS_FORMAT_UCHAR))).first;
             }
-            const double ssim = cv::quality::QualitySSIM::compute(it->second, luma(cand), cv::noArray())[0];
+            const double ssim =
+                cv::quality::QualitySSIM::compute(it->second, luma(cand), cv::noArray())[0];
             std::printf("%.5f %d %d %s\n", ssim, cand.width(), cand.height(), argv[i]);
         } catch (const vips::VError& e) {
             std::printf("nan 0 0 %s\n", argv[i]);

@@ -73,10 +73,11 @@ int main(int argc, char** argv) {
         double calidad;
         double maxLado;
     };
-    const Fila filas[] = {{"sin-perdida", Formato::PNG, 1.0, 0},  {"alta", Formato::JPEG, 0.8, 0},
-                          {"media", Formato::JPEG, 0.6, 2048},    {"baja", Formato::JPEG, 0.4, 1280},
-                          {"heic", Formato::HEIC, 0.6, 0},        {"avif", Formato::AVIF, 0.6, 0},
-                          {"personalizada", Formato::JPEG, 0.7, 0}};
+    const Fila filas[] = {
+        {"sin-perdida", Formato::PNG, 1.0, 0},   {"alta", Formato::JPEG, 0.8, 0},
+        {"media", Formato::JPEG, 0.6, 2048},     {"baja", Formato::JPEG, 0.4, 1280},
+        {"heic", Formato::HEIC, 0.6, 0},         {"avif", Formato::AVIF, 0.6, 0},
+        {"personalizada", Formato::JPEG, 0.7, 0}};
     for (const auto& f : filas) {
         if (!hayCodificador(f.formato)) continue;
         std::optional<Bytes> datos;

@@ -9,7 +9,7 @@
 namespace {
 
 class Sonda : public QObject {
-  public:
+public:
     explicit Sonda(const QString& ruta) : archivo_(ruta) {
         archivo_.open(QIODevice::WriteOnly | QIODevice::Truncate | QIODevice::Text);
         tic_.setTimerType(Qt::PreciseTimer);
@@ -20,7 +20,7 @@ class Sonda : public QObject {
     }
     ~Sonda() override { volcar(); }
 
-  private:
+private:
     static constexpr qint64 periodoMs = 5;
 
     void tic() {
@@ -57,7 +57,7 @@ class PluginSonda : public QGenericPlugin {
     Q_OBJECT
     Q_PLUGIN_METADATA(IID QGenericPluginFactoryInterface_iid FILE "sonda.json")
 
-  public:
+public:
     QObject* create(const QString& clave, const QString& especificacion) override {
         if (clave.compare(QLatin1String("livorasonda"), Qt::CaseInsensitive) != 0) return nullptr;
         return new Sonda(especificacion.isEmpty() ? QStringLiteral("sonda.txt") : especificacion);
