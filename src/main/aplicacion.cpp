@@ -1,0 +1,91 @@
+#include "main/aplicacion.h"
+
+#include "main/actualizador.h"
+#include "main/dialogos_qt.h"
+#include "main/estilo.h"
+#include "main/iconos.h"
+#include "main/instancia.h"
+#include "main/reloj_qt.h"
+#include "main/ventana.h"
+#include "motor/codec.h"
+
+#include <QApplication>
+#include <QFileInfo>
+#include <QMessageBox>
+#include <QTimer>
+
+#include <algorithm>
+
+namespace Livora {
+
+namespace {
+
+QStringList rutasAbsolutas(const QStringList& args) {
+    QStringList r;
+    for (const QString& a : args) {
+        if (a.startsWith("--")) continue;
+        const QUrl url(a);
+        r << QFileInfo(url.isLocalFile() ? url.toLocalFile() : a).absoluteFilePath();
+    }
+    return r;
+}
+
+} // namespace
+
+int ejecutarAplicacion(int argc, char** argv) {
+    QApplication app(argc, argv);
+    iniciarRecursos();
+    QApplication::setApplicationName("Livora");
+    QApplication::setApplicationVersion(LIVORA_VERSION);
+    QApplication::setDesktopFileName("livora");
+    QApplication::setWindowIcon(QIcon(":/livora/livora.svg"));
+    app.setStyleSheet(Estilo::hojaEstilo());
+
+    const QStringList archivos = rutasAbsolutas(app.arguments().mid(1));
+    InstanciaUnica instancia;
+    if (instancia.enviar(archivos)) return 0;
+    instancia.escuchar();
+
+    iniciarMotor();
+    RelojQt reloj;
+    EscritorioQt escritorio;
+    DialogosQt dialogos(nullptr);
+    VistaPrincipal vista({&dialogos, &escritorio, &reloj, MotorVentana::real()});
+    VentanaPrincipal ventana(vista);
+    dialogos = DialogosQt(&ventana);
+
+    Actualizador actualizador(Actualizador::urlConfigurada(), LIVORA_VERSION);
+    QObject::connect(&ventana, &VentanaPrincipal::buscarActualizaciones, &actualizador,
+                     &Actualizador::buscar);
+    QObject::connect(&actualizador, &Actualizador::terminado, &ventana,
+                     [&ventana](const ResultadoActualizacion& r) {
+                         QMessageBox::information(&ventana, "Buscar actualizaciones", r.texto());
+                     });
+
+    auto abrir = [&vista, &ventana](const QStringList& rutas) {
+        for (const QString& r : rutas)
+            vista.procesar(Ruta(r.toStdString()));
+        ventana.raise();
+        ventana.activateWindow();
+    };
+    QObject::connect(&instancia, &InstanciaUnica::archivosRecibidos, &ventana, abrir);
+    ventana.show();
+    QTimer::singleShot(0, &ventana, [abrir, archivos] { abrir(archivos); });
+
+    // LIVORA_CAPTURA=archivo.png: once the work is done, save a picture of the window and
+    // quit (used for the documentation's screenshots).
+    QTimer captura;
+    if (const QString destino = qEnvironmentVariable("LIVORA_CAPTURA"); !destino.isEmpty()) {
+        const int espera = qEnvironmentVariableIntValue("LIVORA_CAPTURA_ESPERA");
+        captura.setInterval(std::max(espera, 1500));
+        QObject::connect(&captura, &QTimer::timeout, &ventana, [&, destino] {
+            if (vista.trabajosEnCurso() > 0) return;
+            ventana.grab().save(destino);
+            QApplication::quit();
+        });
+        captura.start();
+    }
+    return app.exec();
+}
+
+} // namespace Livora

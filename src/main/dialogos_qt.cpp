@@ -1,0 +1,107 @@
+#include "main/dialogos_qt.h"
+
+#include <QApplication>
+#include <QClipboard>
+#include <QDBusConnection>
+#include <QDBusMessage>
+#include <QDesktopServices>
+#include <QDialogButtonBox>
+#include <QFileDialog>
+#include <QMimeData>
+#include <QProcess>
+#include <QPushButton>
+#include <QUrl>
+#include <QVBoxLayout>
+
+#include <set>
+
+namespace Livora {
+
+DialogoContrasena::DialogoContrasena(const QString& titulo, const QString& informativo,
+                                     QWidget* padre)
+    : QDialog(padre) {
+    setWindowTitle("Livora");
+    setModal(true);
+    auto* v = new QVBoxLayout(this);
+    auto* t = new QLabel(titulo, this);
+    t->setStyleSheet("font-weight: 700; font-size: 14px;");
+    v->addWidget(t);
+    auto* i = new QLabel(informativo, this);
+    i->setObjectName("informativo");
+    v->addWidget(i);
+    campo_ = new QLineEdit(this);
+    campo_->setEchoMode(QLineEdit::Password);
+    campo_->setFixedSize(240, 24);
+    v->addWidget(campo_);
+    auto* botones = new QDialogButtonBox(this);
+    auto* abrir = botones->addButton("Abrir", QDialogButtonBox::AcceptRole);
+    botones->addButton("Cancelar", QDialogButtonBox::RejectRole);
+    abrir->setDefault(true);
+    connect(botones, &QDialogButtonBox::accepted, this, &QDialog::accept);
+    connect(botones, &QDialogButtonBox::rejected, this, &QDialog::reject);
+    v->addWidget(botones);
+    campo_->setFocus();
+}
+
+std::vector<Ruta> DialogosQt::elegirArchivos() {
+    const QStringList elegidos = QFileDialog::getOpenFileNames(
+        padre_, "Elegir archivos", QString(),
+        "Imágenes y PDF (*.jpg *.jpeg *.png *.heic *.heif *.avif *.webp *.tif *.tiff *.gif "
+        "*.bmp *.pdf *.JPG *.JPEG *.PNG *.HEIC *.PDF);;Todos los archivos (*)");
+    std::vector<Ruta> r;
+    for (const QString& s : elegidos)
+        r.emplace_back(s.toStdString());
+    return r;
+}
+
+std::optional<std::string> DialogosQt::pedirContrasena(const std::string& titulo,
+                                                       const std::string& informativo) {
+    DialogoContrasena d(QString::fromStdString(titulo), QString::fromStdString(informativo),
+                        padre_);
+    if (d.exec() != QDialog::Accepted) return std::nullopt;
+    return d.contrasena().toStdString();
+}
+
+std::optional<Ruta> DialogosQt::guardarComo(const std::string& nombrePropuesto) {
+    const QString r =
+        QFileDialog::getSaveFileName(padre_, "Guardar", QString::fromStdString(nombrePropuesto));
+    if (r.isEmpty()) return std::nullopt;
+    return Ruta(r.toStdString());
+}
+
+void EscritorioQt::revelar(const std::vector<Ruta>& rutas) {
+    if (rutas.empty()) return;
+    QStringList uris;
+    for (const auto& r : rutas)
+        uris << QUrl::fromLocalFile(QString::fromStdString(r.string())).toString();
+    QDBusMessage m = QDBusMessage::createMethodCall("org.freedesktop.FileManager1",
+                                                    "/org/freedesktop/FileManager1",
+                                                    "org.freedesktop.FileManager1", "ShowItems");
+    m << uris << QString();
+    const QDBusMessage respuesta = QDBusConnection::sessionBus().call(m, QDBus::Block, 3000);
+    if (respuesta.type() != QDBusMessage::ErrorMessage) return;
+    // No file manager service: open each folder once.
+    std::set<Ruta> carpetas;
+    for (const auto& r : rutas)
+        carpetas.insert(r.parent_path());
+    for (const auto& c : carpetas)
+        QDesktopServices::openUrl(QUrl::fromLocalFile(QString::fromStdString(c.string())));
+}
+
+void EscritorioQt::copiarAlPortapapeles(const Ruta& ruta) {
+    const QUrl url = QUrl::fromLocalFile(QString::fromStdString(ruta.string()));
+    auto* datos = new QMimeData;
+    datos->setUrls({url});
+    datos->setData("x-special/gnome-copied-files", "copy\n" + url.toEncoded());
+    QApplication::clipboard()->setMimeData(datos);
+}
+
+void EscritorioQt::abrirCon(const Ruta& ruta) {
+    QDesktopServices::openUrl(QUrl::fromLocalFile(QString::fromStdString(ruta.string())));
+}
+
+void EscritorioQt::enviarPorCorreo(const Ruta& ruta) {
+    QProcess::startDetached("xdg-email", {"--attach", QString::fromStdString(ruta.string())});
+}
+
+} // namespace Livora

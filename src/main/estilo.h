@@ -1,0 +1,26 @@
+#pragma once
+#include <QColor>
+#include <QPainter>
+#include <QRectF>
+
+namespace Livora::Estilo {
+
+// The calm palette: one accent, two greys for secondary text, and the saving colours.
+inline const QColor acento{0x4f, 0x6b, 0xed};
+inline const QColor texto{0x1d, 0x1d, 0x1f};
+inline const QColor secundario{0x6e, 0x6e, 0x73};
+inline const QColor terciario{0xae, 0xae, 0xb2};
+inline const QColor verde{0x24, 0x9a, 0x4a};
+inline const QColor naranja{0xe0, 0x7a, 0x10};
+inline const QColor amarillo{0xd4, 0xa0, 0x0a};
+
+// A translucent rounded panel with a hairline edge, the window's "glass".
+void pintarCristal(QPainter& p, const QRectF& r, qreal radio, qreal opacidad = 0.62);
+// The start screen's 3 × 3 mesh gradient over the whole rectangle.
+void pintarFondoInicio(QPainter& p, const QRectF& r);
+// Grows or shrinks a font whether it is sized in points or (from the style sheet) pixels.
+void escalar(QFont& f, double factor);
+// The application's style sheet.
+QString hojaEstilo();
+
+} // namespace Livora::Estilo

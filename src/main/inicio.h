@@ -1,0 +1,73 @@
+#pragma once
+#include "modelo/estado_ventana.h"
+
+#include <QAbstractButton>
+#include <QLabel>
+#include <QProgressBar>
+#include <QPropertyAnimation>
+#include <QWidget>
+
+#include <string>
+#include <utility>
+#include <vector>
+
+namespace Livora {
+
+// One of the two glass cards of the start screen. While highlighted it grows by 3 % and
+// shows a dashed accent outline.
+class TarjetaInicio : public QAbstractButton {
+    Q_OBJECT
+    Q_PROPERTY(qreal realce READ realce WRITE setRealce)
+public:
+    TarjetaInicio(std::string simbolo, QString titulo, QString texto,
+                  std::vector<std::pair<std::string, QString>> chips, QWidget* padre);
+    void setResaltada(bool si);
+    bool resaltada() const { return resaltada_; }
+    qreal realce() const { return realce_; }
+    void setRealce(qreal r) {
+        realce_ = r;
+        update();
+    }
+    QSize sizeHint() const override { return {360, 240}; }
+
+protected:
+    void paintEvent(QPaintEvent*) override;
+    void enterEvent(QEnterEvent*) override { update(); }
+    void leaveEvent(QEvent*) override { update(); }
+
+private:
+    std::string simbolo_;
+    QString titulo_, texto_;
+    std::vector<std::pair<std::string, QString>> chips_;
+    bool resaltada_ = false;
+    qreal realce_ = 0;
+    QPropertyAnimation* anim_;
+};
+
+// The start screen shown while no file is open.
+class PantallaInicio : public QWidget {
+    Q_OBJECT
+public:
+    explicit PantallaInicio(QWidget* padre = nullptr);
+    void mostrar(const EstadoVentana& e);
+    TarjetaInicio* tarjetaAbrir() const { return abrir_; }
+    TarjetaInicio* tarjetaUnir() const { return unir_; }
+    QString lineaEstado() const;
+
+Q_SIGNALS:
+    void abrirPulsado();
+    void unirPulsado();
+
+protected:
+    void paintEvent(QPaintEvent*) override;
+
+private:
+    QLabel* simbolo_;
+    TarjetaInicio* abrir_;
+    TarjetaInicio* unir_;
+    QProgressBar* progreso_;
+    QLabel* mensaje_;
+    bool arrastrando_ = false;
+};
+
+} // namespace Livora

@@ -1,0 +1,5 @@
+#include "main/aplicacion.h"
+
+int main(int argc, char** argv) {
+    return Livora::ejecutarAplicacion(argc, argv);
+}

@@ -1,0 +1,38 @@
+#pragma once
+#include "modelo/modelo.h"
+#include "motor/cadena.h"
+#include "motor/error.h"
+
+#include <functional>
+#include <optional>
+#include <string>
+#include <vector>
+
+namespace Livora {
+
+// The engine entry points the window calls from its jobs. Tests swap single entries to
+// control timing or failures; everything else keeps the real engine.
+struct MotorVentana {
+    enum class AperturaPDF { Ilegible, Bloqueado, Abierto };
+
+    std::function<Resultado<ArchivoEstado>(const Ruta&, const AjustesImagen&)> ingestaImagen;
+    std::function<Resultado<std::vector<Variante>>(const EntradaCadena&)> cadenaImagen;
+    std::function<AperturaPDF(const Ruta&)> estadoPDF;
+    std::function<Resultado<Ruta>(const Ruta&, const std::string&)> desbloquear;
+    std::function<Resultado<ArchivoEstado>(const Ruta& url, const Ruta& fuente, bool esCombinado,
+                                           std::optional<std::int64_t> bytesOriginal)>
+        ingestaPDF;
+    // Merges files into one PDF; the result is the merged file and the names left out.
+    struct Union {
+        Ruta combinado;
+        std::int64_t bytesOriginales = 0;
+        std::vector<std::string> omitidos;
+    };
+    std::function<Resultado<Union>(const std::vector<ArchivoEstado>&)> unir;
+
+    // Whether this build carries the PDF engine.
+    static bool hayPDF();
+    static MotorVentana real();
+};
+
+} // namespace Livora

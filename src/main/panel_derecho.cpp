@@ -1,0 +1,327 @@
+#include "main/panel_derecho.h"
+
+#include "main/aviso.h"
+#include "main/estilo.h"
+#include "main/iconos.h"
+#include "main/previas.h"
+#include "main/textos.h"
+#include "main/vista_principal.h"
+#include "motor/formato.h"
+
+#include <QHBoxLayout>
+#include <QMouseEvent>
+#include <QPainterPath>
+#include <QVBoxLayout>
+
+namespace Livora {
+
+Contenido contenidoPara(const EstadoVentana& e) {
+    const ArchivoEstado* a = e.archivoActivo();
+    if (!a) return Contenido::Vacio;
+    if (e.modoPaginas && !a->esImagen) return Contenido::Organizador;
+    if (e.modoTexto && a->previewAntes) return Contenido::Texto;
+    if (e.modoRecorte && a->previewAntes) return Contenido::Recorte;
+    const Variante* v = e.varianteActiva();
+    if (a->previewAntes && v && v->preview) return Contenido::Comparacion;
+    return Contenido::Vacio;
+}
+
+// ---- Comparison ----------------------------------------------------------------------------
+
+ComparacionSimple::ComparacionSimple(QWidget* padre) : QWidget(padre) {
+    setMinimumSize(200, 200);
+    setCursor(Qt::SplitHCursor);
+    setToolTip("Divisor para comparar · pellizca o doble clic para zoom · espacio alterna "
+               "antes/después");
+}
+
+void ComparacionSimple::setImagenes(const QImage& antes, const QImage& despues) {
+    antes_ = antes;
+    despues_ = despues;
+    update();
+}
+
+void ComparacionSimple::setIdentidad(const QString& id) {
+    if (id == id_) return;
+    id_ = id;
+    divisor_ = 0.5;
+    update();
+}
+
+void ComparacionSimple::paintEvent(QPaintEvent*) {
+    QPainter p(this);
+    p.setRenderHint(QPainter::Antialiasing);
+    p.setRenderHint(QPainter::SmoothPixmapTransform);
+    const QImage& ref = !antes_.isNull() ? antes_ : despues_;
+    if (ref.isNull()) {
+        p.setPen(Estilo::secundario);
+        p.drawText(rect(), Qt::AlignCenter, "Cargando vista previa…");
+        return;
+    }
+    QSizeF s = ref.size();
+    s.scale(size(), Qt::KeepAspectRatio);
+    const QRectF destino((width() - s.width()) / 2, (height() - s.height()) / 2, s.width(),
+                         s.height());
+    QPainterPath marco;
+    marco.addRoundedRect(destino, 12, 12);
+    p.setClipPath(marco);
+    // Checkerboard behind transparent outputs.
+    const int c = 10;
+    for (int y = int(destino.top()); y < destino.bottom(); y += c)
+        for (int x = int(destino.left()); x < destino.right(); x += c)
+            p.fillRect(x, y, c, c, ((x / c + y / c) % 2) ? QColor(236, 236, 240) : Qt::white);
+    const qreal corte = destino.left() + destino.width() * divisor_;
+    if (!antes_.isNull()) {
+        p.save();
+        p.setClipRect(
+            QRectF(destino.left(), destino.top(), corte - destino.left(), destino.height()),
+            Qt::IntersectClip);
+        p.drawImage(destino, antes_);
+        p.restore();
+    }
+    if (!despues_.isNull()) {
+        p.save();
+        p.setClipRect(QRectF(corte, destino.top(), destino.right() - corte, destino.height()),
+                      Qt::IntersectClip);
+        p.drawImage(destino, despues_);
+        p.restore();
+    }
+    p.setClipping(false);
+    p.setPen(QPen(Qt::white, 2));
+    p.drawLine(QPointF(corte, destino.top()), QPointF(corte, destino.bottom()));
+    // Floating captions.
+    auto etiqueta = [&](const QString& t, QPointF en, bool derecha) {
+        QFont f = font();
+        f.setBold(true);
+        p.setFont(f);
+        const QFontMetricsF fm(f);
+        QRectF r(0, 0, fm.horizontalAdvance(t) + 20, fm.height() + 10);
+        r.moveTopLeft(derecha ? en - QPointF(r.width(), 0) : en);
+        Estilo::pintarCristal(p, r, r.height() / 2, 0.85);
+        p.setPen(Estilo::texto);
+        p.drawText(r, Qt::AlignCenter, t);
+    };
+    etiqueta("Antes", destino.topLeft() + QPointF(10, 10), false);
+    etiqueta("Después", destino.topRight() + QPointF(-10, 10), true);
+}
+
+void ComparacionSimple::mousePressEvent(QMouseEvent* e) {
+    mouseMoveEvent(e);
+}
+
+void ComparacionSimple::mouseMoveEvent(QMouseEvent* e) {
+    divisor_ = qBound(0.0, e->position().x() / qMax(1, width()), 1.0);
+    update();
+}
+
+// ---- Size pill -------------------------------------------------------------------------------
+
+PastillaPeso::PastillaPeso(QWidget* padre) : QWidget(padre) {
+    setToolTip("Divisor para comparar · pellizca o doble clic para zoom · espacio alterna "
+               "antes/después");
+    setFixedHeight(44);
+}
+
+void PastillaPeso::setValores(std::int64_t original, std::int64_t bytes, const QString& ahorro) {
+    original_ = QString::fromStdString(formatoBytes(original));
+    salida_ = QString::fromStdString(formatoBytes(bytes));
+    ahorro_ = ahorro;
+    verde_ = esAhorro(bytes, original);
+    updateGeometry();
+    update();
+}
+
+QSize PastillaPeso::sizeHint() const {
+    QFont f = font();
+    Estilo::escalar(f, 1.25);
+    f.setWeight(QFont::Medium);
+    const QFontMetrics fm(f);
+    QFont fb = font();
+    fb.setBold(true);
+    const QFontMetrics fmb(fb);
+    const int w = 18 + fm.horizontalAdvance(original_) + 12 + 18 + 12 +
+                  fm.horizontalAdvance(salida_) + 12 + fmb.horizontalAdvance(ahorro_) + 20 + 18;
+    return {w, 44};
+}
+
+void PastillaPeso::paintEvent(QPaintEvent*) {
+    QPainter p(this);
+    p.setRenderHint(QPainter::Antialiasing);
+    const QSize h = sizeHint();
+    QRectF r((width() - h.width()) / 2.0, 2, h.width(), 40);
+    Estilo::pintarCristal(p, r, 20, 0.85);
+    QFont f = font();
+    Estilo::escalar(f, 1.25);
+    f.setWeight(QFont::Medium);
+    f.setStyleHint(QFont::Monospace);
+    const QFontMetricsF fm(f);
+    p.setFont(f);
+    qreal x = r.left() + 18;
+    p.setPen(Estilo::secundario);
+    p.drawText(QRectF(x, r.top(), fm.horizontalAdvance(original_) + 2, r.height()),
+               Qt::AlignVCenter, original_);
+    x += fm.horizontalAdvance(original_) + 12;
+    p.drawPixmap(QPointF(x, r.center().y() - 9),
+                 pixmapIcono("arrow.right", Estilo::acento, 18, devicePixelRatioF()));
+    x += 18 + 12;
+    p.setPen(Estilo::texto);
+    p.drawText(QRectF(x, r.top(), fm.horizontalAdvance(salida_) + 2, r.height()), Qt::AlignVCenter,
+               salida_);
+    x += fm.horizontalAdvance(salida_) + 12;
+    QFont fb = font();
+    fb.setBold(true);
+    const QFontMetricsF fmb(fb);
+    const QColor color = verde_ ? Estilo::verde : Estilo::naranja;
+    QRectF cap(x, r.center().y() - (fmb.height() + 8) / 2, fmb.horizontalAdvance(ahorro_) + 20,
+               fmb.height() + 8);
+    QColor relleno = color;
+    relleno.setAlphaF(0.2);
+    p.setPen(Qt::NoPen);
+    p.setBrush(relleno);
+    p.drawRoundedRect(cap, cap.height() / 2, cap.height() / 2);
+    p.setFont(fb);
+    p.setPen(color);
+    p.drawText(cap, Qt::AlignCenter, ahorro_);
+}
+
+// ---- Content area ------------------------------------------------------------------------------
+
+QWidget* PanelDerecho::paginaModo(const QString& titulo, const QString& nota, QLabel** etiqueta,
+                                  QPushButton** listo, QPushButton** volver) {
+    auto* w = new QWidget(this);
+    auto* v = new QVBoxLayout(w);
+    v->setContentsMargins(14, 14, 14, 14);
+    auto* fila = new QHBoxLayout;
+    auto* t = new QLabel(titulo, w);
+    t->setStyleSheet("font-weight: 600;");
+    fila->addWidget(t);
+    fila->addStretch(1);
+    if (volver) {
+        *volver = new QPushButton("Cancelar", w);
+        fila->addWidget(*volver);
+    }
+    if (listo) {
+        *listo = new QPushButton(icono("checkmark", Qt::white), "Listo", w);
+        (*listo)->setProperty("prominente", true);
+        fila->addWidget(*listo);
+    }
+    v->addLayout(fila);
+    auto* n = new QLabel(nota, w);
+    n->setAlignment(Qt::AlignCenter);
+    n->setWordWrap(true);
+    n->setStyleSheet("color: #6e6e73;");
+    v->addWidget(n, 1);
+    if (etiqueta) *etiqueta = n;
+    return w;
+}
+
+PanelDerecho::PanelDerecho(VistaPrincipal& vista, QWidget* padre) : QWidget(padre), vista_(vista) {
+    setMinimumSize(480, 420);
+    pila_ = new QStackedLayout(this);
+    pila_->setContentsMargins(16, 16, 16, 16);
+
+    // Comparison: the comparator over the pill.
+    comparacion_ = new QWidget(this);
+    auto* cv = new QVBoxLayout(comparacion_);
+    cv->setContentsMargins(0, 0, 0, 0);
+    cv->setSpacing(14);
+    auto* zona = new QWidget(comparacion_);
+    auto* zl = new QGridLayout(zona);
+    zl->setContentsMargins(0, 0, 0, 0);
+    comparador_ = new ComparacionSimple(zona);
+    zl->addWidget(comparador_, 0, 0);
+    deshacerRecorte_ =
+        new QPushButton(icono("arrow.uturn.backward", Estilo::texto), "Deshacer recorte", zona);
+    zl->addWidget(deshacerRecorte_, 0, 0, Qt::AlignTop | Qt::AlignRight);
+    filtros_ = new QLabel("Filtros y ajustes de color", zona);
+    filtros_->setStyleSheet(
+        "background: rgba(255,255,255,0.8); border-radius: 20px; padding: 12px;");
+    zl->addWidget(filtros_, 0, 0, Qt::AlignBottom | Qt::AlignLeft);
+    cv->addWidget(zona, 1);
+    pastilla_ = new PastillaPeso(comparacion_);
+    cv->addWidget(pastilla_);
+    pila_->addWidget(comparacion_);
+
+    // Empty state.
+    vacio_ = new QWidget(this);
+    auto* vv = new QVBoxLayout(vacio_);
+    vv->addStretch(1);
+    auto* vs = new QLabel(vacio_);
+    vs->setPixmap(pixmapIcono("photo.on.rectangle.angled", Estilo::terciario, 44, 2));
+    vs->setAlignment(Qt::AlignCenter);
+    vv->addWidget(vs);
+    vacioTitulo_ = new QLabel("Sin vista previa", vacio_);
+    vacioTitulo_->setAlignment(Qt::AlignCenter);
+    vacioTitulo_->setStyleSheet("font-size: 17px; font-weight: 600;");
+    vv->addWidget(vacioTitulo_);
+    auto* vd = new QLabel("La comparación antes / después aparecerá aquí", vacio_);
+    vd->setAlignment(Qt::AlignCenter);
+    vd->setStyleSheet("color: #6e6e73;");
+    vv->addWidget(vd);
+    vv->addStretch(1);
+    pila_->addWidget(vacio_);
+
+    // Editor modes. Each offers its way back.
+    QPushButton *listo = nullptr, *cancelarRecorte = nullptr, *cancelarPaginas = nullptr;
+    modoTexto_ = paginaModo("Editando texto",
+                            "Arrastra el texto sobre la imagen; pulsa «Listo» para aplicarlo.",
+                            nullptr, &listo, nullptr);
+    modoRecorte_ = paginaModo("Recortar", "El editor de recorte aparecerá aquí.", nullptr, nullptr,
+                              &cancelarRecorte);
+    modoPaginas_ = paginaModo("Páginas", "El organizador de páginas aparecerá aquí.", nullptr,
+                              nullptr, &cancelarPaginas);
+    pila_->addWidget(modoTexto_);
+    pila_->addWidget(modoRecorte_);
+    pila_->addWidget(modoPaginas_);
+    connect(listo, &QPushButton::clicked, this, [this] { vista_.terminarTexto(); });
+    connect(cancelarRecorte, &QPushButton::clicked, this, [this] { vista_.salirDeModo(); });
+    connect(cancelarPaginas, &QPushButton::clicked, this, [this] { vista_.salirDeModo(); });
+
+    aviso_ = new BannerAviso(this);
+    connect(aviso_, &BannerAviso::pulsado, this, [this] { vista_.descartarAviso(); });
+    connect(&CachePrevias::global(), &CachePrevias::lista, this,
+            [this] { mostrar(vista_.estado()); });
+}
+
+void PanelDerecho::mostrar(const EstadoVentana& e) {
+    contenido_ = contenidoPara(e);
+    const ArchivoEstado* a = e.archivoActivo();
+    switch (contenido_) {
+    case Contenido::Organizador:
+        pila_->setCurrentWidget(modoPaginas_);
+        break;
+    case Contenido::Texto:
+        pila_->setCurrentWidget(modoTexto_);
+        break;
+    case Contenido::Recorte:
+        pila_->setCurrentWidget(modoRecorte_);
+        break;
+    case Contenido::Comparacion: {
+        pila_->setCurrentWidget(comparacion_);
+        const Variante* v = e.varianteActiva();
+        const int lado = 1600;
+        const QString id =
+            QString::fromStdString(a->id.texto()) + (a->recortado ? "-true" : "-false");
+        comparador_->setIdentidad(id);
+        comparador_->setImagenes(CachePrevias::global().deImagen(id, *a->previewAntes, lado),
+                                 CachePrevias::global().deArchivo(v->urlTemp, lado));
+        pastilla_->setValores(a->bytesOriginal, v->bytes,
+                              QString::fromStdString(ahorroActivo(e, *v)));
+        deshacerRecorte_->setVisible(a->esImagen && a->recortado);
+        filtros_->setVisible(e.mostrarFiltros && a->esImagen);
+        break;
+    }
+    case Contenido::Vacio:
+        pila_->setCurrentWidget(vacio_);
+        vacioTitulo_->setText(e.procesando ? "Procesando…" : "Sin vista previa");
+        break;
+    }
+    aviso_->setTexto(QString::fromStdString(e.mensaje));
+    aviso_->raise();
+}
+
+void PanelDerecho::resizeEvent(QResizeEvent*) {
+    aviso_->recolocar();
+}
+
+} // namespace Livora

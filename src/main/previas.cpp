@@ -1,0 +1,101 @@
+#include "main/previas.h"
+
+#include <QThreadPool>
+
+#include <glib.h>
+#include <vips/vips.h>
+
+namespace Livora {
+
+QImage aQImage(vips::VImage img) {
+    try {
+        if (img.format() != VIPS_FORMAT_UCHAR) img = img.cast(VIPS_FORMAT_UCHAR);
+        if (img.bands() <= 2) img = img.colourspace(VIPS_INTERPRETATION_sRGB);
+        if (img.bands() > 4) img = img.extract_band(0, vips::VImage::option()->set("n", 4));
+        const int w = img.width(), h = img.height(), b = img.bands();
+        size_t n = 0;
+        void* mem = img.write_to_memory(&n);
+        if (!mem) return {};
+        QImage q(static_cast<const uchar*>(mem), w, h, w * b,
+                 b == 4 ? QImage::Format_RGBA8888 : QImage::Format_RGB888, g_free, mem);
+        return q.convertToFormat(QImage::Format_ARGB32_Premultiplied);
+    } catch (const vips::VError&) {
+        return {};
+    }
+}
+
+QImage previaDeArchivo(const Ruta& archivo, int maxLado) {
+    try {
+        auto img = vips::VImage::thumbnail(archivo.c_str(), maxLado,
+                                           vips::VImage::option()->set("size", VIPS_SIZE_DOWN));
+        return aQImage(img);
+    } catch (const vips::VError&) {
+        return {};
+    }
+}
+
+QImage previaDeImagen(const Imagen& img, int maxLado) {
+    try {
+        return aQImage(
+            img.thumbnail_image(maxLado, vips::VImage::option()->set("size", VIPS_SIZE_DOWN)));
+    } catch (const vips::VError&) {
+        return {};
+    }
+}
+
+CachePrevias::CachePrevias(std::size_t maxBytes) : maxBytes_(maxBytes) {}
+CachePrevias::~CachePrevias() = default;
+
+CachePrevias& CachePrevias::global() {
+    static CachePrevias* c = new CachePrevias;
+    return *c;
+}
+
+QImage CachePrevias::pedir(const QString& clave, std::function<QImage()> producir) {
+    if (auto it = entradas_.find(clave); it != entradas_.end()) {
+        orden_.splice(orden_.begin(), orden_, it->second.pos);
+        return it->second.img;
+    }
+    if (pendientes_.insert(clave).second) {
+        QThreadPool::globalInstance()->start([this, clave, producir] {
+            QImage img = producir();
+            vips_thread_shutdown();
+            QMetaObject::invokeMethod(
+                this,
+                [this, clave, img] {
+                    pendientes_.erase(clave);
+                    guardar(clave, img);
+                    Q_EMIT lista(clave);
+                },
+                Qt::QueuedConnection);
+        });
+    }
+    return {};
+}
+
+QImage CachePrevias::deArchivo(const Ruta& archivo, int maxLado) {
+    const QString clave =
+        QStringLiteral("f:%1:%2").arg(QString::fromStdString(archivo.string())).arg(maxLado);
+    return pedir(clave, [archivo, maxLado] { return previaDeArchivo(archivo, maxLado); });
+}
+
+QImage CachePrevias::deImagen(const QString& id, const Imagen& img, int maxLado) {
+    const QString clave = QStringLiteral("m:%1:%2").arg(id).arg(maxLado);
+    return pedir(clave, [img, maxLado] { return previaDeImagen(img, maxLado); });
+}
+
+void CachePrevias::guardar(const QString& clave, QImage img) {
+    const std::size_t tam = static_cast<std::size_t>(img.sizeInBytes());
+    orden_.push_front(clave);
+    entradas_[clave] = {std::move(img), orden_.begin()};
+    bytes_ += tam;
+    while (bytes_ > maxBytes_ && orden_.size() > 1) {
+        const QString viejo = orden_.back();
+        orden_.pop_back();
+        auto it = entradas_.find(viejo);
+        bytes_ -= static_cast<std::size_t>(it->second.img.sizeInBytes());
+        entradas_.erase(it);
+    }
+}
+
+} // namespace Livora

@@ -1,0 +1,54 @@
+#pragma once
+#include "modelo/modelo.h"
+
+#include <QImage>
+#include <QObject>
+#include <QString>
+
+#include <functional>
+#include <list>
+#include <set>
+#include <unordered_map>
+
+namespace Livora {
+
+// A decoded picture as a display image; null when it cannot be converted.
+QImage aQImage(vips::VImage img);
+// The picture in a file, shrunk to fit `maxLado` (never enlarged, orientation applied).
+QImage previaDeArchivo(const Ruta& archivo, int maxLado);
+// An in-memory picture shrunk the same way.
+QImage previaDeImagen(const Imagen& img, int maxLado);
+
+// Display images decoded on demand on the thread pool and kept in a least-recently-used
+// cache bounded in bytes, so open files never hold every alternative's full pixels.
+class CachePrevias : public QObject {
+    Q_OBJECT
+public:
+    explicit CachePrevias(std::size_t maxBytes = 96u << 20);
+    ~CachePrevias() override;
+    static CachePrevias& global();
+
+    // The cached picture for `clave`, or a null image while `producir` runs in the
+    // background; `lista` is emitted when it arrives.
+    QImage pedir(const QString& clave, std::function<QImage()> producir);
+    QImage deArchivo(const Ruta& archivo, int maxLado);
+    QImage deImagen(const QString& id, const Imagen& img, int maxLado);
+    std::size_t bytes() const { return bytes_; }
+
+Q_SIGNALS:
+    void lista(const QString& clave);
+
+private:
+    void guardar(const QString& clave, QImage img);
+    std::size_t maxBytes_;
+    std::size_t bytes_ = 0;
+    std::list<QString> orden_; // most recent first
+    struct Entrada {
+        QImage img;
+        std::list<QString>::iterator pos;
+    };
+    std::unordered_map<QString, Entrada> entradas_;
+    std::set<QString> pendientes_;
+};
+
+} // namespace Livora

@@ -1,0 +1,50 @@
+#pragma once
+#include "modelo/estado_ventana.h"
+#include "motor/guardar.h"
+
+#include <optional>
+#include <string>
+#include <vector>
+
+namespace Livora {
+
+// Texts and rules the window derives from its state; plain functions so they are tested
+// without widgets.
+
+std::string tituloVentana(const EstadoVentana& e);
+std::string subtitulo(const EstadoVentana& e);
+
+struct Insignia {
+    std::string simbolo;
+    std::string ayuda;
+};
+std::vector<Insignia> insignias(const ArchivoEstado& a);
+// Second line of a sidebar row: pages and size for a PDF, the size alone for an image.
+std::string lineaFila(const ArchivoEstado& a);
+
+// Saving text of an alternative against the active file's original.
+std::string ahorroActivo(const EstadoVentana& e, const Variante& v);
+// Green (a saving) when strictly smaller than the original; orange otherwise.
+inline bool esAhorro(std::int64_t bytes, std::int64_t original) {
+    return bytes < original;
+}
+
+struct BotonesGuardar {
+    std::string principal; // "Guardar" / "Guardar…"
+    bool principalActivo = false;
+    bool hayLote = true; // the secondary button is shown
+    std::string lote;    // "Guardar todas" / "Guardar lote"
+    std::string ayudaLote;
+};
+BotonesGuardar botonesGuardar(const EstadoVentana& e);
+
+// The ordered copy jobs of a save request (the merged-PDF dialog path is not here).
+std::vector<TrabajoGuardado> trabajosGuardado(const EstadoVentana& e, bool lote);
+
+// The target-size field's integer, when the trimmed text is one (sign allowed).
+std::optional<std::int64_t> objetivoDeTexto(const std::string& texto);
+
+// Where Up/Down move the choice: the clamped index, none without alternatives.
+std::optional<std::size_t> indiceMovido(const ArchivoEstado& a, int paso);
+
+} // namespace Livora

@@ -1,0 +1,267 @@
+#include "main/ventana.h"
+
+#include "main/barra_lateral.h"
+#include "main/estilo.h"
+#include "main/iconos.h"
+#include "main/inicio.h"
+#include "main/inspector.h"
+#include "main/panel_derecho.h"
+#include "main/textos.h"
+
+#include <QDragEnterEvent>
+#include <QHBoxLayout>
+#include <QMenu>
+#include <QMenuBar>
+#include <QMimeData>
+#include <QProgressBar>
+#include <QShortcut>
+#include <QSplitter>
+#include <QVBoxLayout>
+
+namespace Livora {
+
+VentanaPrincipal::VentanaPrincipal(VistaPrincipal& vista, QWidget* padre)
+    : QMainWindow(padre), vista_(vista) {
+    setObjectName("principal");
+    setWindowTitle("Livora");
+    resize(1180, 740);
+    setMinimumSize(1000, 640);
+    setAcceptDrops(true);
+    setUnifiedTitleAndToolBarOnMac(true);
+
+    pila_ = new QStackedWidget(this);
+    inicio_ = new PantallaInicio(pila_);
+    pila_->addWidget(inicio_);
+
+    espacio_ = new QWidget(pila_);
+    espacio_->setObjectName("espacio");
+    auto* h = new QHBoxLayout(espacio_);
+    h->setContentsMargins(0, 0, 0, 0);
+    h->setSpacing(0);
+    auto* division = new QSplitter(Qt::Horizontal, espacio_);
+    division->setChildrenCollapsible(false);
+    division->setHandleWidth(1);
+    lateral_ = new BarraLateral(vista_, division);
+    lateral_->setMinimumWidth(210);
+    lateral_->setMaximumWidth(320);
+    panel_ = new PanelDerecho(vista_, division);
+    division->addWidget(lateral_);
+    division->addWidget(panel_);
+    division->setStretchFactor(1, 1);
+    division->setSizes({240, 600});
+    h->addWidget(division, 1);
+    inspector_ = new Inspector(vista_, espacio_);
+    inspector_->setFixedWidth(340);
+    h->addWidget(inspector_);
+    pila_->addWidget(espacio_);
+    setCentralWidget(pila_);
+
+    // The inspector slides in and out from the trailing edge.
+    deslizar_ = new QVariantAnimation(this);
+    deslizar_->setDuration(350);
+    deslizar_->setEasingCurve(QEasingCurve::OutCubic);
+    connect(deslizar_, &QVariantAnimation::valueChanged, this, [this](const QVariant& v) {
+        inspector_->setFixedWidth(v.toInt());
+        inspector_->setVisible(v.toInt() > 0);
+    });
+
+    construirBarra();
+
+    auto* app = menuBar()->addMenu("Livora");
+    app->addAction("Acerca de Livora", this,
+                   [this] { vista_.avisar(std::string("Livora ") + LIVORA_VERSION); });
+    app->addAction("Buscar actualizaciones…", this, &VentanaPrincipal::buscarActualizaciones);
+    app->addSeparator();
+    app->addAction("Salir", QKeySequence::Quit, this, &QWidget::close);
+    auto* archivo = menuBar()->addMenu("Archivo");
+    archivo->addAction("Abrir…", QKeySequence::Open, this, [this] { vista_.elegirArchivos(); });
+
+    // Up/Down move the chosen alternative unless a text field wants the keys.
+    auto* arriba = new QShortcut(QKeySequence(Qt::Key_Up), this);
+    auto* abajo = new QShortcut(QKeySequence(Qt::Key_Down), this);
+    connect(arriba, &QShortcut::activated, this, [this] { vista_.moverSeleccion(-1); });
+    connect(abajo, &QShortcut::activated, this, [this] { vista_.moverSeleccion(+1); });
+    atajoGuardar_ = new QAction(this);
+    atajoGuardar_->setShortcut(QKeySequence(Qt::CTRL | Qt::Key_S));
+    connect(atajoGuardar_, &QAction::triggered, this, [this] {
+        if (vista_.estado().varianteActiva()) vista_.guardar(false);
+    });
+    atajoLote_ = new QAction(this);
+    atajoLote_->setShortcut(QKeySequence(Qt::CTRL | Qt::SHIFT | Qt::Key_S));
+    connect(atajoLote_, &QAction::triggered, this, [this] {
+        if (botonesGuardar(vista_.estado()).hayLote && !vista_.estado().archivos.empty())
+            vista_.guardar(true);
+    });
+    addAction(atajoGuardar_);
+    addAction(atajoLote_);
+
+    connect(inicio_, &PantallaInicio::abrirPulsado, this, [this] { vista_.elegirArchivos(); });
+    connect(inicio_, &PantallaInicio::unirPulsado, this, [this] { vista_.elegirParaUnir(); });
+    connect(&vista_, &VistaPrincipal::cambiado, this, &VentanaPrincipal::mostrar);
+    mostrar();
+}
+
+QAction* VentanaPrincipal::accion(const QString& etiqueta, const std::string& simbolo,
+                                  const QString& ayuda) {
+    QAction* a = barra_->addAction(icono(simbolo, Estilo::texto), etiqueta);
+    a->setToolTip(ayuda);
+    acciones_[etiqueta] = a;
+    simbolos_[etiqueta] = simbolo;
+    return a;
+}
+
+void VentanaPrincipal::construirBarra() {
+    barra_ = addToolBar("Herramientas");
+    barra_->setObjectName("barraHerramientas");
+    barra_->setMovable(false);
+    barra_->setFloatable(false);
+    barra_->setToolButtonStyle(Qt::ToolButtonTextBesideIcon);
+    barra_->setIconSize(QSize(18, 18));
+    barra_->setContextMenuPolicy(Qt::PreventContextMenu);
+
+    connect(accion("Inicio", "house", "Cerrar todo y volver al inicio"), &QAction::triggered, this,
+            [this] { vista_.volverInicio(); });
+    auto* barraProgreso = new QProgressBar(barra_);
+    barraProgreso->setRange(0, 0);
+    barraProgreso->setTextVisible(false);
+    barraProgreso->setFixedSize(60, 6);
+    progreso_ = barra_->addWidget(barraProgreso);
+
+    // Title and subtitle of the active file.
+    auto* cabecera = new QWidget(barra_);
+    auto* cv = new QVBoxLayout(cabecera);
+    cv->setContentsMargins(12, 0, 12, 0);
+    cv->setSpacing(0);
+    titulo_ = new QLabel(cabecera);
+    titulo_->setStyleSheet("font-weight: 700;");
+    subtitulo_ = new QLabel(cabecera);
+    subtitulo_->setStyleSheet("color: #6e6e73; font-size: 11px;");
+    cv->addWidget(titulo_);
+    cv->addWidget(subtitulo_);
+    barra_->addWidget(cabecera);
+    auto* espaciador = new QWidget(barra_);
+    espaciador->setSizePolicy(QSizePolicy::Expanding, QSizePolicy::Preferred);
+    barra_->addWidget(espaciador);
+
+    connect(accion("Páginas", "square.grid.2x2",
+                   "Organizar páginas: ordenar, girar, duplicar, quitar, insertar"),
+            &QAction::triggered, this, [this] { vista_.abrirPaginas(); });
+    connect(accion("Texto", "textformat", "Añadir texto y emojis"), &QAction::triggered, this,
+            [this] { vista_.abrirTexto(); });
+    connect(accion("Filtros", "camera.filters", "Filtros y ajustes de color"), &QAction::triggered,
+            this, [this] { vista_.alternarFiltros(); });
+    connect(accion("Recortar", "crop", "Recortar"), &QAction::triggered, this,
+            [this] { vista_.abrirRecorte(); });
+    connect(accion("Quitar fondo", "person.and.background.dotted", "Quitar el fondo"),
+            &QAction::triggered, this, [this] { vista_.alternarSinFondo(); });
+    separadorHerr_ = barra_->addSeparator();
+
+    QAction* compartir =
+        accion("Compartir", "square.and.arrow.up", "Compartir la salida seleccionada");
+    auto* menu = new QMenu(this);
+    menu->addAction(icono("clipboard", Estilo::texto), "Copiar el archivo", this,
+                    [this] { vista_.copiarSalida(); });
+    menu->addAction(icono("app.open", Estilo::texto), "Abrir con la aplicación predeterminada",
+                    this, [this] { vista_.abrirSalidaCon(); });
+    menu->addAction(icono("envelope", Estilo::texto), "Enviar por correo", this,
+                    [this] { vista_.enviarSalidaPorCorreo(); });
+    compartir->setMenu(menu);
+    if (auto* b = qobject_cast<QToolButton*>(barra_->widgetForAction(compartir)))
+        b->setPopupMode(QToolButton::InstantPopup);
+    connect(accion("Inspector", "sidebar.right", "Mostrar u ocultar el panel de salidas"),
+            &QAction::triggered, this, [this] { vista_.alternarInspector(); });
+}
+
+QToolButton* VentanaPrincipal::boton(const QString& etiqueta) const {
+    auto it = acciones_.find(etiqueta);
+    if (it == acciones_.end()) return nullptr;
+    return qobject_cast<QToolButton*>(barra_->widgetForAction(it->second));
+}
+
+QStringList VentanaPrincipal::etiquetasBarra() const {
+    QStringList r;
+    for (QAction* a : barra_->actions())
+        if (a->isVisible() && !a->text().isEmpty() && !a->isSeparator()) r << a->text();
+    return r;
+}
+
+void VentanaPrincipal::mostrarBarra(const EstadoVentana& e) {
+    const ArchivoEstado* a = e.archivoActivo();
+    progreso_->setVisible(e.procesando);
+    const bool herramientas = !e.enModo() && !e.procesando;
+    const bool pdf = a && !a->esImagen;
+    const bool imagen = a && a->esImagen;
+    auto fijar = [&](const QString& etiqueta, bool visible, bool tinte) {
+        QAction* x = acciones_.at(etiqueta);
+        x->setVisible(visible);
+        x->setEnabled(herramientas);
+        const QColor c = tinte ? Estilo::acento : Estilo::texto;
+        x->setIcon(icono(simbolos_.at(etiqueta), c));
+        if (QToolButton* b = boton(etiqueta)) {
+            b->setProperty("tinte", tinte);
+            b->style()->unpolish(b);
+            b->style()->polish(b);
+        }
+    };
+    fijar("Páginas", pdf, pdf && a->paginasEditadas());
+    fijar("Texto", imagen, false);
+    fijar("Filtros", imagen, imagen && (e.mostrarFiltros || !a->filtros.esNeutro()));
+    fijar("Recortar", imagen, false);
+    fijar("Quitar fondo", imagen, imagen && a->sinFondo);
+    if (imagen)
+        acciones_.at("Quitar fondo")
+            ->setToolTip(a->sinFondo ? "Restaurar el fondo" : "Quitar el fondo");
+    separadorHerr_->setVisible(a != nullptr);
+    acciones_.at("Compartir")->setVisible(e.varianteActiva() != nullptr);
+    acciones_.at("Compartir")->setEnabled(true);
+    acciones_.at("Inspector")->setEnabled(true);
+    acciones_.at("Inicio")->setEnabled(true);
+    titulo_->setText(QString::fromStdString(tituloVentana(e)));
+    subtitulo_->setText(QString::fromStdString(subtitulo(e)));
+    subtitulo_->setVisible(!subtitulo_->text().isEmpty());
+}
+
+void VentanaPrincipal::mostrar() {
+    const EstadoVentana& e = vista_.estado();
+    setWindowTitle(QString::fromStdString(tituloVentana(e)));
+    const bool trabajo = !e.archivos.empty();
+    pila_->setCurrentWidget(trabajo ? espacio_ : static_cast<QWidget*>(inicio_));
+    barra_->setVisible(trabajo);
+    inicio_->mostrar(e);
+    if (trabajo) {
+        lateral_->mostrar(e);
+        panel_->mostrar(e);
+        inspector_->mostrar(e);
+        mostrarBarra(e);
+    }
+    if (e.mostrarInspector != inspectorVisible_) {
+        inspectorVisible_ = e.mostrarInspector;
+        deslizar_->stop();
+        deslizar_->setStartValue(inspector_->isVisible() ? inspector_->width() : 0);
+        deslizar_->setEndValue(inspectorVisible_ ? 340 : 0);
+        deslizar_->start();
+    }
+}
+
+void VentanaPrincipal::dragEnterEvent(QDragEnterEvent* e) {
+    if (e->mimeData()->hasUrls()) {
+        e->acceptProposedAction();
+        vista_.setArrastrando(true);
+    }
+}
+
+void VentanaPrincipal::dragMoveEvent(QDragMoveEvent* e) {
+    if (e->mimeData()->hasUrls()) e->acceptProposedAction();
+}
+
+void VentanaPrincipal::dragLeaveEvent(QDragLeaveEvent*) {
+    vista_.setArrastrando(false);
+}
+
+void VentanaPrincipal::dropEvent(QDropEvent* e) {
+    vista_.setArrastrando(false);
+    e->acceptProposedAction();
+    vista_.recibir(e->mimeData()->urls());
+}
+
+} // namespace Livora

@@ -1,0 +1,74 @@
+#pragma once
+#include "main/vista_principal.h"
+
+#include <QLabel>
+#include <QMainWindow>
+#include <QStackedWidget>
+#include <QToolBar>
+#include <QToolButton>
+#include <QVariantAnimation>
+
+#include <map>
+
+namespace Livora {
+
+class PantallaInicio;
+class BarraLateral;
+class PanelDerecho;
+class Inspector;
+
+// The main window: start screen while no file is open, otherwise the workspace (sidebar,
+// content area, inspector) under the toolbar. It renders VistaPrincipal's state and
+// forwards every user action to it.
+class VentanaPrincipal : public QMainWindow {
+    Q_OBJECT
+public:
+    explicit VentanaPrincipal(VistaPrincipal& vista, QWidget* padre = nullptr);
+
+    PantallaInicio* inicio() const { return inicio_; }
+    BarraLateral* lateral() const { return lateral_; }
+    PanelDerecho* panel() const { return panel_; }
+    Inspector* inspector() const { return inspector_; }
+    QToolBar* barra() const { return barra_; }
+    bool enEspacioTrabajo() const { return pila_->currentWidget() == espacio_; }
+    QString subtituloMostrado() const { return subtitulo_->text(); }
+    // The toolbar's buttons by label, for the tests and the screenshots.
+    QToolButton* boton(const QString& etiqueta) const;
+    QStringList etiquetasBarra() const;
+
+Q_SIGNALS:
+    void buscarActualizaciones();
+
+protected:
+    void dragEnterEvent(QDragEnterEvent* e) override;
+    void dragMoveEvent(QDragMoveEvent* e) override;
+    void dragLeaveEvent(QDragLeaveEvent* e) override;
+    void dropEvent(QDropEvent* e) override;
+
+private:
+    void construirBarra();
+    void mostrar();
+    void mostrarBarra(const EstadoVentana& e);
+    QAction* accion(const QString& etiqueta, const std::string& simbolo, const QString& ayuda);
+
+    VistaPrincipal& vista_;
+    QStackedWidget* pila_;
+    PantallaInicio* inicio_;
+    QWidget* espacio_;
+    BarraLateral* lateral_;
+    PanelDerecho* panel_;
+    Inspector* inspector_;
+    QVariantAnimation* deslizar_;
+    bool inspectorVisible_ = true;
+    QToolBar* barra_;
+    QLabel* titulo_;
+    QLabel* subtitulo_;
+    std::map<QString, QAction*> acciones_;
+    std::map<QString, std::string> simbolos_;
+    QAction* progreso_;
+    QAction* separadorHerr_;
+    QAction* atajoGuardar_;
+    QAction* atajoLote_;
+};
+
+} // namespace Livora

@@ -1,0 +1,503 @@
+#include "main/vista_principal.h"
+
+#include "main/textos.h"
+#include "main/tipos_ventana.h"
+#include "motor/archivos.h"
+#include "motor/guardar.h"
+
+#include <QMetaObject>
+#include <QThreadPool>
+
+#include <memory>
+
+#include <vips/vips.h>
+
+namespace Livora {
+
+VistaPrincipal::VistaPrincipal(ServiciosVentana servicios, QObject* padre)
+    : QObject(padre), s_(std::move(servicios)) {}
+
+// Jobs call back into this object; let them finish before it goes away.
+VistaPrincipal::~VistaPrincipal() {
+    QThreadPool::globalInstance()->waitForDone();
+}
+
+template <class R, class F, class G> void VistaPrincipal::enSegundoPlano(F trabajo, G fin) {
+    QThreadPool::globalInstance()->start([this, trabajo, fin]() {
+        auto r = std::make_shared<std::optional<R>>(trabajo());
+        vips_thread_shutdown();
+        QMetaObject::invokeMethod(
+            this, [fin, r]() { fin(std::move(**r)); }, Qt::QueuedConnection);
+    });
+}
+
+ArchivoEstado* VistaPrincipal::buscar(const Uuid& id) {
+    for (auto& a : e_.archivos)
+        if (a.id == id) return &a;
+    return nullptr;
+}
+
+void VistaPrincipal::empezarTrabajo() {
+    ++trabajos_;
+    e_.procesando = true;
+}
+
+void VistaPrincipal::terminarTrabajo() {
+    if (trabajos_ > 0) --trabajos_;
+    e_.procesando = trabajos_ > 0;
+}
+
+void VistaPrincipal::fijarActivo(std::optional<Uuid> id) {
+    if (id != e_.archivoActivoID) {
+        e_.modoRecorte = e_.modoTexto = e_.modoPaginas = false;
+        e_.capaSeleccionada.reset();
+        e_.capaEditando.reset();
+        const ArchivoEstado* a = id ? buscar(*id) : nullptr;
+        e_.opcionesBorrador = a ? a->opcionesPDF : OpcionesPDF{};
+    }
+    e_.archivoActivoID = id;
+}
+
+// ---- Intake -------------------------------------------------------------------------
+
+void VistaPrincipal::procesar(const Ruta& url) {
+    for (const auto& a : e_.archivos)
+        if (a.url == url) {
+            fijarActivo(a.id);
+            notificar();
+            return;
+        }
+    // Still being opened (or waiting for its password): not started twice.
+    if (enCurso_.count(url.string())) return;
+
+    if (esImagenPorTipo(url)) {
+        e_.mensaje.clear();
+        enCurso_[url.string()]++;
+        empezarTrabajo();
+        notificar();
+        auto ingesta = s_.motor.ingestaImagen;
+        const AjustesImagen ajustes = e_.ajustes;
+        enSegundoPlano<Resultado<ArchivoEstado>>(
+            [ingesta, url, ajustes] { return ingesta(url, ajustes); },
+            [this, url](Resultado<ArchivoEstado> r) {
+                enCurso_.erase(url.string());
+                terminarTrabajo();
+                if (r)
+                    anadir(std::move(*r));
+                else
+                    fallo(url, r.error().mensaje);
+                notificar();
+            });
+        return;
+    }
+
+    Ruta fuente = url;
+    if (s_.motor.estadoPDF(url) == MotorVentana::AperturaPDF::Bloqueado) {
+        enCurso_[url.string()]++;
+        auto copia = desbloquearPDF(url);
+        enCurso_.erase(url.string());
+        if (!copia) return;
+        fuente = *copia;
+    }
+    e_.mensaje.clear();
+    abrirPDF(url, fuente, false, std::nullopt);
+}
+
+void VistaPrincipal::abrirPDF(const Ruta& url, const Ruta& fuente, bool esCombinado,
+                              std::optional<std::int64_t> bytesOriginal) {
+    enCurso_[url.string()]++;
+    empezarTrabajo();
+    notificar();
+    auto ingesta = s_.motor.ingestaPDF;
+    enSegundoPlano<Resultado<ArchivoEstado>>(
+        [ingesta, url, fuente, esCombinado, bytesOriginal] {
+            return ingesta(url, fuente, esCombinado, bytesOriginal);
+        },
+        [this, url](Resultado<ArchivoEstado> r) {
+            if (--enCurso_[url.string()] <= 0) enCurso_.erase(url.string());
+            terminarTrabajo();
+            if (r)
+                anadir(std::move(*r));
+            else
+                fallo(url, r.error().mensaje);
+            notificar();
+        });
+}
+
+std::optional<Ruta> VistaPrincipal::desbloquearPDF(const Ruta& url) {
+    if (!s_.dialogos) return std::nullopt;
+    const std::string titulo = "«" + url.filename().string() + "» está protegido";
+    std::string informativo = "Introduce la contraseña para abrirlo.";
+    for (;;) {
+        auto pw = s_.dialogos->pedirContrasena(titulo, informativo);
+        if (!pw) return std::nullopt;
+        auto r = s_.motor.desbloquear(url, *pw);
+        if (r) return *r;
+        informativo = "Contraseña incorrecta. Inténtalo de nuevo.";
+    }
+}
+
+void VistaPrincipal::anadir(ArchivoEstado archivo) {
+    const Uuid id = archivo.id;
+    e_.archivos.push_back(std::move(archivo));
+    fijarActivo(id);
+}
+
+void VistaPrincipal::fallo(const Ruta& url, const std::string& descripcion) {
+    avisar("❌ " + url.filename().string() + ": " + descripcion);
+}
+
+void VistaPrincipal::recibir(const QList<QUrl>& urls) {
+    for (const QUrl& u : urls)
+        if (u.isLocalFile()) procesar(Ruta(u.toLocalFile().toStdString()));
+}
+
+void VistaPrincipal::elegirArchivos() {
+    if (!s_.dialogos) return;
+    for (const auto& r : s_.dialogos->elegirArchivos())
+        procesar(r);
+}
+
+void VistaPrincipal::setArrastrando(bool si) {
+    if (e_.arrastrando == si) return;
+    e_.arrastrando = si;
+    notificar();
+}
+
+// ---- Notices, removal, start screen ------------------------------------------------
+
+void VistaPrincipal::avisar(const std::string& texto) {
+    e_.mensaje = texto;
+    const auto generacion = ++generacionAviso_;
+    if (s_.reloj) {
+        if (tareaAviso_) s_.reloj->cancelar(*tareaAviso_);
+        tareaAviso_ = s_.reloj->programar(std::chrono::seconds(5), [this, generacion] {
+            tareaAviso_.reset();
+            // Only the newest notice's own timer clears it.
+            if (generacion != generacionAviso_) return;
+            e_.mensaje.clear();
+            notificar();
+        });
+    }
+    notificar();
+}
+
+void VistaPrincipal::descartarAviso() {
+    if (e_.mensaje.empty()) return;
+    e_.mensaje.clear();
+    notificar();
+}
+
+void VistaPrincipal::quitar(const Uuid& id) {
+    std::erase_if(e_.archivos, [&](const ArchivoEstado& a) { return a.id == id; });
+    secuencia_.erase(id);
+    if (e_.archivoActivoID == id)
+        fijarActivo(e_.archivos.empty() ? std::nullopt : std::optional(e_.archivos.front().id));
+    notificar();
+}
+
+void VistaPrincipal::volverInicio() {
+    e_.archivos.clear();
+    secuencia_.clear();
+    fijarActivo(std::nullopt);
+    e_.modoRecorte = e_.modoPaginas = e_.modoTexto = e_.mostrarFiltros = false;
+    e_.mensaje.clear();
+    // Jobs are never cancelled, so progress stays on while any is still running.
+    e_.procesando = trabajos_ > 0;
+    e_.ajustes.objetivoKB.reset();
+    notificar();
+}
+
+// ---- Merging --------------------------------------------------------------------------
+
+void VistaPrincipal::combinar(const std::vector<Uuid>& ids) {
+    std::vector<ArchivoEstado> entradas;
+    for (const auto& id : ids)
+        if (auto* a = buscar(id)) entradas.push_back(*a);
+    if (entradas.size() < 2) return;
+    empezarTrabajo();
+    notificar();
+    auto unir = s_.motor.unir;
+    enSegundoPlano<Resultado<MotorVentana::Union>>(
+        [unir, entradas] { return unir(entradas); },
+        [this](Resultado<MotorVentana::Union> r) {
+            terminarTrabajo();
+            if (!r) {
+                avisar("❌ " + r.error().mensaje);
+                return;
+            }
+            abrirPDF(r->combinado, r->combinado, true, r->bytesOriginales);
+            if (!r->omitidos.empty()) {
+                std::string t = "⚠️ No se pudo unir: ";
+                for (std::size_t i = 0; i < r->omitidos.size(); ++i)
+                    t += (i ? ", " : "") + r->omitidos[i];
+                avisar(t);
+            }
+            notificar();
+        });
+}
+
+void VistaPrincipal::elegirParaUnir() {
+    if (!s_.dialogos) return;
+    auto rutas = s_.dialogos->elegirArchivos();
+    if (rutas.size() == 1) {
+        procesar(rutas.front());
+        return;
+    }
+    if (rutas.size() < 2) return;
+    std::vector<ArchivoEstado> entradas;
+    for (const auto& r : rutas) {
+        ArchivoEstado a;
+        a.url = r;
+        a.esImagen = esImagenPorTipo(r);
+        a.bytesOriginal = tamano(r);
+        entradas.push_back(std::move(a));
+    }
+    empezarTrabajo();
+    notificar();
+    auto unir = s_.motor.unir;
+    enSegundoPlano<Resultado<MotorVentana::Union>>([unir, entradas] { return unir(entradas); },
+                                                   [this](Resultado<MotorVentana::Union> r) {
+                                                       terminarTrabajo();
+                                                       if (!r)
+                                                           avisar("❌ " + r.error().mensaje);
+                                                       else
+                                                           abrirPDF(r->combinado, r->combinado,
+                                                                    true, r->bytesOriginales);
+                                                       notificar();
+                                                   });
+}
+
+// ---- Choosing -------------------------------------------------------------------------
+
+void VistaPrincipal::activar(const Uuid& id) {
+    if (!buscar(id)) return;
+    fijarActivo(id);
+    notificar();
+}
+
+void VistaPrincipal::elegirVariante(const Uuid& id) {
+    ArchivoEstado* a = e_.archivoActivo();
+    if (!a) return;
+    a->seleccionada = id;
+    notificar();
+}
+
+void VistaPrincipal::moverSeleccion(int paso) {
+    ArchivoEstado* a = e_.archivoActivo();
+    if (!a) return;
+    if (auto i = indiceMovido(*a, paso)) {
+        a->seleccionada = a->variantes[*i].id;
+        notificar();
+    }
+}
+
+// ---- Saving and sharing -------------------------------------------------------------------
+
+void VistaPrincipal::guardar(bool lote) {
+    const ArchivoEstado* a = e_.archivoActivo();
+    const Variante* v = e_.varianteActiva();
+    if (!lote && a && v && a->esCombinado) {
+        if (!s_.dialogos) return;
+        const std::string propuesto = a->url.stem().string() + "." + v->ext;
+        auto destino = s_.dialogos->guardarComo(propuesto);
+        if (!destino || destino->empty()) return;
+        if (auto c = copiarSeguro(v->urlTemp, *destino); !c) {
+            avisar("❌ " + c.error().mensaje);
+            return;
+        }
+        avisar("✓ Guardado");
+        if (s_.escritorio) s_.escritorio->revelar({*destino});
+        return;
+    }
+    const auto r = guardarTrabajos(trabajosGuardado(e_, lote));
+    if (r.fallo) {
+        avisar("❌ " + r.fallo->mensaje);
+        return;
+    }
+    avisar(textoGuardadas(r.guardadas.size()));
+    if (s_.escritorio && !r.guardadas.empty()) s_.escritorio->revelar(r.guardadas);
+}
+
+void VistaPrincipal::revelarOriginal(const Uuid& id) {
+    const ArchivoEstado* a = buscar(id);
+    if (a && !a->esCombinado && s_.escritorio) s_.escritorio->revelar({a->url});
+}
+
+void VistaPrincipal::copiarSalida() {
+    if (const Variante* v = e_.varianteActiva(); v && s_.escritorio)
+        s_.escritorio->copiarAlPortapapeles(v->urlTemp);
+}
+
+void VistaPrincipal::abrirSalidaCon() {
+    if (const Variante* v = e_.varianteActiva(); v && s_.escritorio)
+        s_.escritorio->abrirCon(v->urlTemp);
+}
+
+void VistaPrincipal::enviarSalidaPorCorreo() {
+    if (const Variante* v = e_.varianteActiva(); v && s_.escritorio)
+        s_.escritorio->enviarPorCorreo(v->urlTemp);
+}
+
+// ---- Toolbar and editors --------------------------------------------------------------------
+
+void VistaPrincipal::alternarInspector() {
+    e_.mostrarInspector = !e_.mostrarInspector;
+    notificar();
+}
+
+void VistaPrincipal::alternarFiltros() {
+    e_.mostrarFiltros = !e_.mostrarFiltros;
+    notificar();
+}
+
+void VistaPrincipal::alternarSinFondo() {
+    ArchivoEstado* a = e_.archivoActivo();
+    if (!a || !a->esImagen || e_.procesando || e_.enModo()) return;
+    a->sinFondo = !a->sinFondo;
+    regenerarActivo();
+    notificar();
+}
+
+void VistaPrincipal::abrirTexto() {
+    ArchivoEstado* a = e_.archivoActivo();
+    if (!a || !a->esImagen || e_.procesando || e_.enModo()) return;
+    if (a->capas.empty()) {
+        CapaTexto c;
+        c.posY = 0.4 + 0.12 * static_cast<double>(a->capas.size() % 4);
+        a->capas.push_back(c);
+    }
+    e_.capaSeleccionada = a->capas.front().id;
+    e_.modoTexto = true;
+    notificar();
+}
+
+void VistaPrincipal::terminarTexto() {
+    e_.capaEditando.reset();
+    e_.modoTexto = false;
+    regenerarActivo();
+    notificar();
+}
+
+void VistaPrincipal::abrirRecorte() {
+    const ArchivoEstado* a = e_.archivoActivo();
+    if (!a || !a->esImagen || e_.procesando || e_.enModo()) return;
+    e_.modoRecorte = true;
+    notificar();
+}
+
+void VistaPrincipal::abrirPaginas() {
+    const ArchivoEstado* a = e_.archivoActivo();
+    if (!a || a->esImagen || e_.procesando || e_.enModo()) return;
+    e_.modoPaginas = true;
+    notificar();
+}
+
+void VistaPrincipal::salirDeModo() {
+    e_.modoRecorte = e_.modoPaginas = e_.modoTexto = false;
+    notificar();
+}
+
+// ---- Output settings ------------------------------------------------------------------------
+
+void VistaPrincipal::setQuitarMetadatos(bool quitar) {
+    if (e_.ajustes.quitarMetadatos == quitar) return;
+    e_.ajustes.quitarMetadatos = quitar;
+    regenerarImagenes();
+    notificar();
+}
+
+void VistaPrincipal::setAjustesCustom(double calidad, double ancho, double alto, bool proporcion) {
+    auto& a = e_.ajustes;
+    const bool cambia =
+        a.calidadCustom != calidad || a.anchoCustom != ancho || a.altoCustom != alto;
+    a.calidadCustom = calidad;
+    a.anchoCustom = ancho;
+    a.altoCustom = alto;
+    a.proporcionBloqueada = proporcion;
+    if (cambia) programarRegeneracionCustom();
+    notificar();
+}
+
+void VistaPrincipal::setObjetivoTexto(const std::string& texto) {
+    e_.objetivoTexto = texto;
+    notificar();
+}
+
+void VistaPrincipal::ajustarObjetivo() {
+    e_.ajustes.objetivoKB = objetivoDeTexto(e_.objetivoTexto);
+    regenerarActivo("objetivo");
+    notificar();
+}
+
+void VistaPrincipal::setFiltros(const FiltroAjustes& filtros) {
+    ArchivoEstado* a = e_.archivoActivo();
+    if (!a || !a->esImagen) return;
+    a->filtros = filtros;
+    programarRegeneracionFiltros();
+    notificar();
+}
+
+// ---- Regeneration -----------------------------------------------------------------------------
+
+void VistaPrincipal::regenerarActivo(std::optional<std::string> reseleccionar) {
+    const ArchivoEstado* a = e_.archivoActivo();
+    if (!a || !a->esImagen || !a->fuente) return;
+    if (!reseleccionar)
+        if (const Variante* v = e_.varianteActiva()) reseleccionar = v->sufijo;
+    lanzarRegeneracion(*a, true, std::move(reseleccionar));
+    notificar();
+}
+
+void VistaPrincipal::regenerarImagenes() {
+    for (const auto& a : e_.archivos)
+        if (a.esImagen && a.fuente) lanzarRegeneracion(a, false, std::nullopt);
+}
+
+void VistaPrincipal::lanzarRegeneracion(const ArchivoEstado& a, bool cuentaComoTrabajo,
+                                        std::optional<std::string> reseleccionar) {
+    const Uuid id = a.id;
+    const std::uint64_t numero = ++secuencia_[id];
+    const EntradaCadena entrada = entradaCadena(a, e_.ajustes);
+    if (cuentaComoTrabajo) empezarTrabajo();
+    auto cadena = s_.motor.cadenaImagen;
+    enSegundoPlano<Resultado<std::vector<Variante>>>(
+        [cadena, entrada] { return cadena(entrada); },
+        [this, id, numero, cuentaComoTrabajo, reseleccionar](Resultado<std::vector<Variante>> r) {
+            if (cuentaComoTrabajo) terminarTrabajo();
+            ArchivoEstado* x = buscar(id);
+            auto s = secuencia_.find(id);
+            // A newer run for this record has started: this result is already stale.
+            if (x && s != secuencia_.end() && s->second == numero) {
+                std::optional<std::string> sufijo = reseleccionar;
+                if (!cuentaComoTrabajo) {
+                    sufijo.reset();
+                    for (const auto& v : x->variantes)
+                        if (x->seleccionada == v.id) sufijo = v.sufijo;
+                }
+                x->variantes = r ? std::move(*r) : std::vector<Variante>{};
+                x->seleccionada = reseleccion(x->variantes, sufijo);
+            }
+            notificar();
+        });
+}
+
+void VistaPrincipal::programarRegeneracionCustom() {
+    if (!s_.reloj) return;
+    if (trabajoCustom_) s_.reloj->cancelar(*trabajoCustom_);
+    trabajoCustom_ = s_.reloj->programar(std::chrono::milliseconds(300), [this] {
+        trabajoCustom_.reset();
+        regenerarActivo("personalizada");
+    });
+}
+
+void VistaPrincipal::programarRegeneracionFiltros() {
+    if (!s_.reloj) return;
+    if (trabajoFiltros_) s_.reloj->cancelar(*trabajoFiltros_);
+    trabajoFiltros_ = s_.reloj->programar(std::chrono::milliseconds(400), [this] {
+        trabajoFiltros_.reset();
+        regenerarActivo();
+    });
+}
+
+} // namespace Livora

@@ -1,0 +1,117 @@
+#pragma once
+#include "main/motor_ventana.h"
+#include "main/servicios.h"
+#include "modelo/estado_ventana.h"
+
+#include <QList>
+#include <QObject>
+#include <QUrl>
+
+#include <cstdint>
+#include <optional>
+#include <string>
+#include <unordered_map>
+
+namespace Livora {
+
+struct ServiciosVentana {
+    Dialogos* dialogos = nullptr;
+    Escritorio* escritorio = nullptr;
+    Reloj* reloj = nullptr;
+    MotorVentana motor = MotorVentana::real();
+};
+
+// The window's state and every operation on it. Lives on the GUI thread; jobs run on the
+// global thread pool and hand their results back here, matched by record id. Widgets
+// render `estado()` on `cambiado` and call the operations.
+class VistaPrincipal : public QObject {
+    Q_OBJECT
+public:
+    explicit VistaPrincipal(ServiciosVentana servicios, QObject* padre = nullptr);
+    ~VistaPrincipal() override;
+
+    const EstadoVentana& estado() const { return e_; }
+    int trabajosEnCurso() const { return trabajos_; }
+
+    // Intake.
+    void procesar(const Ruta& url);
+    void recibir(const QList<QUrl>& urls);
+    void elegirArchivos();
+    void abrirPDF(const Ruta& url, const Ruta& fuente, bool esCombinado,
+                  std::optional<std::int64_t> bytesOriginal);
+    std::optional<Ruta> desbloquearPDF(const Ruta& url);
+    void avisar(const std::string& texto);
+    void descartarAviso();
+    void quitar(const Uuid& id);
+    void volverInicio();
+    void setArrastrando(bool si);
+
+    // Merging.
+    void combinar(const std::vector<Uuid>& ids);
+    void elegirParaUnir();
+
+    // Choosing.
+    void activar(const Uuid& id);
+    void elegirVariante(const Uuid& id);
+    void moverSeleccion(int paso);
+
+    // Saving and sharing.
+    void guardar(bool lote);
+    void revelarOriginal(const Uuid& id);
+    void copiarSalida();
+    void abrirSalidaCon();
+    void enviarSalidaPorCorreo();
+
+    // Toolbar and editors.
+    void alternarInspector();
+    void alternarFiltros();
+    void alternarSinFondo();
+    void abrirTexto();
+    void terminarTexto();
+    void abrirRecorte();
+    void abrirPaginas();
+    void salirDeModo();
+
+    // Output settings.
+    void setQuitarMetadatos(bool quitar);
+    void setAjustesCustom(double calidad, double ancho, double alto, bool proporcion);
+    void setObjetivoTexto(const std::string& texto);
+    void ajustarObjetivo();
+    void setFiltros(const FiltroAjustes& filtros);
+
+    // Regeneration.
+    void regenerarActivo(std::optional<std::string> reseleccionar = std::nullopt);
+    void regenerarImagenes();
+    void programarRegeneracionCustom();
+    void programarRegeneracionFiltros();
+
+Q_SIGNALS:
+    void cambiado();
+
+private:
+    void fijarActivo(std::optional<Uuid> id);
+    ArchivoEstado* buscar(const Uuid& id);
+    void empezarTrabajo();
+    void terminarTrabajo();
+    void anadir(ArchivoEstado archivo);
+    void fallo(const Ruta& url, const std::string& descripcion);
+    void lanzarRegeneracion(const ArchivoEstado& a, bool cuentaComoTrabajo,
+                            std::optional<std::string> reseleccionar);
+    // Runs `trabajo` on the thread pool and `fin` with its result back on this thread.
+    template <class R, class F, class G> void enSegundoPlano(F trabajo, G fin);
+    void notificar() { Q_EMIT cambiado(); }
+
+    ServiciosVentana s_;
+    EstadoVentana e_;
+    int trabajos_ = 0;
+    // Intakes in flight by path, so a file given twice is not started twice.
+    std::unordered_map<std::string, int> enCurso_;
+    // Newest regeneration started per record; older results are dropped.
+    std::unordered_map<Uuid, std::uint64_t> secuencia_;
+    std::uint64_t generacionAviso_ = 0;
+    std::optional<Reloj::Tarea> trabajoCustom_;
+    std::optional<Reloj::Tarea> trabajoFiltros_;
+    std::optional<Reloj::Tarea> tareaAviso_;
+};
+
+} // namespace Livora
