@@ -1,0 +1,225 @@
+// Saving next to the original, batch saving, the merged-PDF dialog path, failures that
+// must not destroy earlier outputs, and the sharing doors.
+#include "main/textos.h"
+#include "soporte.h"
+
+#include <fstream>
+#include <sstream>
+
+using namespace Livora;
+using namespace prueba;
+
+namespace {
+
+std::string leer(const Ruta& r) {
+    std::ifstream f(r, std::ios::binary);
+    std::stringstream s;
+    s << f.rdbuf();
+    return s.str();
+}
+
+class Guardar : public ConVentana {
+protected:
+    // Records made by a fake intake, keyed by file name.
+    std::map<std::string, std::vector<std::pair<std::string, int>>> salidas;
+    void SetUp() override {
+        MotorVentana m = MotorVentana::real();
+        const Ruta carpeta = tmp.ruta();
+        m.ingestaImagen = [this, carpeta](const Ruta& url, const AjustesImagen&) {
+            return Resultado<ArchivoEstado>(
+                registroFalso(url, carpeta, 1000, salidas[url.filename().string()]));
+        };
+        crear(m);
+    }
+};
+
+TEST(GuardarReal, GuardarTodasConUnaFotoCopiaCadaSalidaJuntoAlOriginal) {
+    DialogosFalsos d;
+    EscritorioFalso esc;
+    RelojFalso reloj;
+    CarpetaTemporal tmp;
+    VistaPrincipal vista({&d, &esc, &reloj, MotorVentana::real()});
+    const Ruta foto = tmp.copiar(datos("foto_exif.jpg"), "foto.jpg");
+    vista.procesar(foto);
+    ASSERT_TRUE(esperarTrabajos(vista));
+    ASSERT_EQ(vista.estado().archivos.size(), 1u);
+    const auto variantes = vista.estado().archivos[0].variantes;
+    ASSERT_GE(variantes.size(), 4u);
+    vista.guardar(true);
+    EXPECT_EQ(vista.estado().mensaje,
+              "✓ Guardadas " + std::to_string(variantes.size()) + " junto al original");
+    ASSERT_EQ(esc.revelados.size(), 1u);
+    ASSERT_EQ(esc.revelados[0].size(), variantes.size());
+    for (std::size_t i = 0; i < variantes.size(); ++i) {
+        const Ruta esperado = tmp.ruta() / ("foto." + variantes[i].sufijo + "." + variantes[i].ext);
+        EXPECT_EQ(esc.revelados[0][i], esperado);
+        EXPECT_EQ(leer(esperado), leer(variantes[i].urlTemp)) << esperado;
+    }
+    EXPECT_EQ(leer(foto), leer(datos("foto_exif.jpg"))) << "the original is never touched";
+}
+
+TEST_F(Guardar, GuardarUnaSalidaYVolverAGuardarLaReemplaza) {
+    salidas["foto.png"] = {{"sin-perdida", 2000}, {"alta", 300}};
+    vista->procesar(tmp.ruta() / "foto.png");
+    ASSERT_TRUE(esperarTrabajos(*vista));
+    vista->guardar(false);
+    EXPECT_EQ(e().mensaje, "✓ Guardada 1 junto al original");
+    const Ruta destino = tmp.ruta() / "foto.alta.jpg";
+    EXPECT_EQ(std::filesystem::file_size(destino), 300u);
+    std::ofstream(e().varianteActiva()->urlTemp, std::ios::binary) << "nuevo";
+    vista->guardar(false);
+    EXPECT_EQ(leer(destino), "nuevo");
+    EXPECT_EQ(escritorio.revelados.back(), std::vector<Ruta>{destino});
+}
+
+TEST_F(Guardar, LoteGuardaLaElegidaDeCadaArchivoYSaltaLosSinEleccion) {
+    salidas["a.jpg"] = {{"alta", 100}, {"media", 50}};
+    salidas["b.png"] = {};
+    salidas["c.jpg"] = {{"alta", 2000}, {"webp", 10}};
+    for (const char* n : {"a.jpg", "b.png", "c.jpg"})
+        vista->procesar(tmp.ruta() / n);
+    ASSERT_TRUE(esperarTrabajos(*vista));
+    ASSERT_EQ(e().archivos.size(), 3u);
+    const auto b = botonesGuardar(e());
+    EXPECT_EQ(b.lote, "Guardar lote");
+    EXPECT_EQ(b.ayudaLote, "Guarda la salida elegida de cada archivo");
+    vista->guardar(true);
+    EXPECT_EQ(e().mensaje, "✓ Guardadas 2 junto al original");
+    std::vector<std::string> nombres;
+    for (const auto& r : escritorio.revelados.at(0))
+        nombres.push_back(r.filename().string());
+    std::vector<std::string> esperado;
+    for (const auto& a : e().archivos)
+        for (const auto& v : a.variantes)
+            if (a.seleccionada == v.id)
+                esperado.push_back(a.url.stem().string() + "." + v.sufijo + "." + v.ext);
+    EXPECT_EQ(nombres, esperado);
+}
+
+TEST_F(Guardar, DosOriginalesConElMismoNombreBaseCuentanAmbos) {
+    salidas["foto.png"] = {{"alta", 100}};
+    salidas["foto.jpg"] = {{"alta", 200}};
+    vista->procesar(tmp.ruta() / "foto.png");
+    ASSERT_TRUE(esperarTrabajos(*vista));
+    vista->procesar(tmp.ruta() / "foto.jpg");
+    ASSERT_TRUE(esperarTrabajos(*vista));
+    vista->guardar(true);
+    EXPECT_EQ(e().mensaje, "✓ Guardadas 2 junto al original");
+    EXPECT_EQ(std::filesystem::file_size(tmp.ruta() / "foto.alta.jpg"), 200u);
+}
+
+TEST_F(Guardar, UnaCopiaFallidaAvisaNoBorraLaSalidaAnteriorYParaElLote) {
+    salidas["a.jpg"] = {{"alta", 100}};
+    salidas["b.jpg"] = {{"alta", 100}};
+    vista->procesar(tmp.ruta() / "a.jpg");
+    ASSERT_TRUE(esperarTrabajos(*vista));
+    vista->guardar(false);
+    const Ruta anterior = tmp.ruta() / "a.alta.jpg";
+    const std::string contenido = leer(anterior);
+    vista->procesar(tmp.ruta() / "b.jpg");
+    ASSERT_TRUE(esperarTrabajos(*vista));
+    // The first job's temporary file vanished: its copy fails.
+    std::filesystem::remove(e().archivos[0].variantes[0].urlTemp);
+    escritorio.revelados.clear();
+    vista->guardar(true);
+    EXPECT_EQ(e().mensaje.rfind("❌ ", 0), 0u) << e().mensaje;
+    EXPECT_EQ(leer(anterior), contenido);
+    EXPECT_FALSE(std::filesystem::exists(tmp.ruta() / "b.alta.jpg"));
+    EXPECT_TRUE(escritorio.revelados.empty());
+}
+
+TEST_F(Guardar, SinSalidaActivaElBotonPrincipalEstaDesactivado) {
+    salidas["a.jpg"] = {};
+    vista->procesar(tmp.ruta() / "a.jpg");
+    ASSERT_TRUE(esperarTrabajos(*vista));
+    const auto b = botonesGuardar(e());
+    EXPECT_FALSE(b.principalActivo);
+    EXPECT_EQ(b.principal, "Guardar");
+    EXPECT_EQ(b.lote, "Guardar todas");
+    EXPECT_EQ(b.ayudaLote, "Guarda todas las salidas junto al original");
+    EXPECT_TRUE(b.hayLote);
+}
+
+// A merged PDF arrives through the PDF door with esCombinado.
+class GuardarCombinado : public ConVentana {
+protected:
+    void SetUp() override {
+        MotorVentana m = MotorVentana::real();
+        const Ruta carpeta = tmp.ruta();
+        m.ingestaPDF = [carpeta](const Ruta& url, const Ruta&, bool combinado,
+                                 std::optional<std::int64_t> bytes) {
+            ArchivoEstado a =
+                registroFalso(url, carpeta, bytes.value_or(0), {{"vector", 500}}, false);
+            a.esCombinado = combinado;
+            return Resultado<ArchivoEstado>(a);
+        };
+        crear(m);
+        vista->abrirPDF(tmp.ruta() / "Combinado.pdf", tmp.ruta() / "Combinado.pdf", true, 4000);
+        ASSERT_TRUE(esperarTrabajos(*vista));
+    }
+};
+
+TEST_F(GuardarCombinado, SoloMuestraGuardarConPuntosYUsaElDialogo) {
+    const auto b = botonesGuardar(e());
+    EXPECT_EQ(b.principal, "Guardar…");
+    EXPECT_FALSE(b.hayLote);
+    EXPECT_EQ(e().archivos[0].bytesOriginal, 4000);
+    const Ruta destino = tmp.ruta() / "elegido" / "unido.pdf";
+    std::filesystem::create_directory(destino.parent_path());
+    dialogos.destino = destino;
+    vista->guardar(false);
+    EXPECT_EQ(dialogos.propuestos, std::vector<std::string>{"Combinado.pdf"});
+    EXPECT_EQ(e().mensaje, "✓ Guardado");
+    EXPECT_EQ(std::filesystem::file_size(destino), 500u);
+    EXPECT_EQ(escritorio.revelados.back(), std::vector<Ruta>{destino});
+    // The merged file has no folder of its own to show.
+    vista->revelarOriginal(e().archivos[0].id);
+    EXPECT_EQ(escritorio.revelados.size(), 1u);
+}
+
+TEST_F(GuardarCombinado, CancelarElDialogoNoHaceNada) {
+    vista->avisar("antes");
+    vista->guardar(false);
+    EXPECT_EQ(e().mensaje, "antes");
+    EXPECT_TRUE(escritorio.revelados.empty());
+}
+
+TEST_F(Guardar, CompartirUsaElArchivoTemporalDeLaSalidaActiva) {
+    vista->copiarSalida();
+    EXPECT_TRUE(escritorio.copiados.empty());
+    salidas["a.jpg"] = {{"alta", 100}};
+    vista->procesar(tmp.ruta() / "a.jpg");
+    ASSERT_TRUE(esperarTrabajos(*vista));
+    vista->copiarSalida();
+    vista->abrirSalidaCon();
+    vista->enviarSalidaPorCorreo();
+    const Ruta t = e().varianteActiva()->urlTemp;
+    EXPECT_EQ(escritorio.copiados, std::vector<Ruta>{t});
+    EXPECT_EQ(escritorio.abiertos, std::vector<Ruta>{t});
+    EXPECT_EQ(escritorio.correos, std::vector<Ruta>{t});
+    vista->revelarOriginal(e().archivos[0].id);
+    EXPECT_EQ(escritorio.revelados.back(), std::vector<Ruta>{tmp.ruta() / "a.jpg"});
+}
+
+TEST(Ahorro, TextoDeLaActivaYColor) {
+    EstadoVentana e;
+    Variante v;
+    v.bytes = 250;
+    EXPECT_EQ(ahorroActivo(e, v), "—");
+    ArchivoEstado a;
+    a.bytesOriginal = 1000;
+    e.archivos.push_back(a);
+    e.archivoActivoID = a.id;
+    EXPECT_EQ(ahorroActivo(e, v), "−75 %");
+    v.bytes = 1000;
+    EXPECT_EQ(ahorroActivo(e, v), "−0 %");
+    EXPECT_FALSE(esAhorro(1000, 1000));
+    v.bytes = 1010;
+    EXPECT_EQ(ahorroActivo(e, v), "+1 %");
+    e.archivos[0].bytesOriginal = 0;
+    v.bytes = 10;
+    EXPECT_EQ(ahorroActivo(e, v), "—");
+    EXPECT_FALSE(esAhorro(10, 0)) << "orange capsule for a 0-byte original";
+}
+
+} // namespace
