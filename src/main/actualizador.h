@@ -44,3 +44,5 @@ private:
 };
 
 } // namespace Livora
+
+Q_DECLARE_METATYPE(Livora::ResultadoActualizacion)

@@ -10,11 +10,11 @@ using namespace prueba;
 
 namespace {
 
-// Each call of the fake chain waits for its own gate (when one is queued) and returns
-// alternatives named after the call number.
+// Each call of the fake chain waits for the gate registered for its custom quality (when
+// there is one) and returns alternatives named after that quality and the call number.
 struct CadenaControlada {
     std::mutex m;
-    std::deque<std::shared_ptr<Puerta>> puertas;
+    std::map<int, std::shared_ptr<Puerta>> puertas;
     std::atomic<int> llamadas{0};
     std::vector<EntradaCadena> entradas;
     std::vector<std::string> sufijos = {"alta", "media", "personalizada", "objetivo"};
@@ -44,10 +44,9 @@ protected:
                 std::lock_guard l(cc->m);
                 n = ++cc->llamadas;
                 cc->entradas.push_back(entrada);
-                if (!cc->puertas.empty()) {
-                    p = cc->puertas.front();
-                    cc->puertas.pop_front();
-                }
+                if (auto it = cc->puertas.find(int(entrada.ajustes.calidadCustom));
+                    it != cc->puertas.end())
+                    p = it->second;
                 sufijos = cc->sufijos;
             }
             if (p) p->esperar();
@@ -57,6 +56,7 @@ protected:
                 Variante v;
                 v.sufijo = s;
                 v.nombre = "corrida " + std::to_string(n);
+                v.detalle = "calidad " + std::to_string(int(entrada.ajustes.calidadCustom));
                 v.bytes = 100;
                 vs.push_back(v);
             }
@@ -66,27 +66,29 @@ protected:
         vista->procesar(tmp.ruta() / "foto.jpg");
         ASSERT_TRUE(esperarTrabajos(*vista));
     }
-    std::shared_ptr<Puerta> puerta() {
+    std::shared_ptr<Puerta> puerta(int calidad) {
         auto p = std::make_shared<Puerta>();
         std::lock_guard l(c->m);
-        c->puertas.push_back(p);
+        c->puertas[calidad] = p;
         return p;
     }
 };
 
 TEST_F(Regeneracion, UnResultadoViejoQueLlegaTardeSeDescarta) {
-    auto primera = puerta();
-    auto segunda = puerta();
+    auto primera = puerta(40);
+    auto segunda = puerta(60);
+    vista->setAjustesCustom(40, 0, 0, true);
     vista->regenerarActivo();
+    vista->setAjustesCustom(60, 0, 0, true);
     vista->regenerarActivo();
     EXPECT_EQ(vista->trabajosEnCurso(), 2);
     segunda->abrir();
     ASSERT_TRUE(QTest::qWaitFor([&] { return vista->trabajosEnCurso() == 1; }, 60000));
     EXPECT_TRUE(e().procesando);
-    EXPECT_EQ(e().archivos[0].variantes[0].nombre, "corrida 2");
+    EXPECT_EQ(e().archivos[0].variantes[0].detalle, "calidad 60");
     primera->abrir();
     ASSERT_TRUE(esperarTrabajos(*vista));
-    EXPECT_EQ(e().archivos[0].variantes[0].nombre, "corrida 2");
+    EXPECT_EQ(e().archivos[0].variantes[0].detalle, "calidad 60");
     EXPECT_FALSE(e().procesando);
 }
 
@@ -121,7 +123,7 @@ TEST_F(Regeneracion, FalloDejaSinSalidasNiEleccionSinAviso) {
 }
 
 TEST_F(Regeneracion, RegistroCerradoMientrasTantoNoCambiaNada) {
-    auto p = puerta();
+    auto p = puerta(70);
     vista->regenerarActivo();
     vista->quitar(e().archivos[0].id);
     p->abrir();
@@ -170,12 +172,10 @@ TEST_F(Regeneracion, QuitarFondoCambiaElIndicadorYRegenera) {
 TEST_F(Regeneracion, InterruptorDeMetadatosRegeneraTodasSinTocarProcesando) {
     vista->procesar(tmp.ruta() / "otra.jpg");
     ASSERT_TRUE(esperarTrabajos(*vista));
-    auto p1 = puerta();
-    auto p2 = puerta();
+    auto p = puerta(70);
     vista->setQuitarMetadatos(false);
     EXPECT_FALSE(e().procesando);
-    p1->abrir();
-    p2->abrir();
+    p->abrir();
     ASSERT_TRUE(QTest::qWaitFor(
         [&] {
             return e().archivos[0].variantes[0].nombre.rfind("corrida", 0) == 0 &&

@@ -1,0 +1,139 @@
+// The update check against a feed served on 127.0.0.1, and the single-instance door.
+#include "main/actualizador.h"
+#include "main/instancia.h"
+
+#include <QSignalSpy>
+#include <QTcpServer>
+#include <QTcpSocket>
+#include <QTest>
+
+#include <thread>
+
+#include <gtest/gtest.h>
+
+using namespace Livora;
+
+namespace {
+
+const QByteArray kFeed = R"(<?xml version="1.0" encoding="utf-8"?>
+<rss version="2.0" xmlns:sparkle="http://www.andymatuschak.org/xml-namespaces/sparkle">
+  <channel>
+    <title>Livora</title>
+    <item>
+      <title>Versión 0.9</title>
+      <sparkle:version>0.9.0</sparkle:version>
+      <enclosure url="https://example.invalid/livora-0.9.0.tar.gz" length="1" type="application/octet-stream"/>
+    </item>
+    <item>
+      <title>Versión 0.10</title>
+      <enclosure url="https://example.invalid/livora-0.10.2.tar.gz" sparkle:version="0.10.2"
+                 sparkle:shortVersionString="0.10.2" length="1" type="application/octet-stream"/>
+    </item>
+  </channel>
+</rss>)";
+
+// Answers every request with one fixed HTTP response.
+class ServidorFeed : public QTcpServer {
+public:
+    explicit ServidorFeed(QByteArray cuerpo, int estado = 200) {
+        connect(this, &QTcpServer::newConnection, this, [this, cuerpo, estado] {
+            while (QTcpSocket* s = nextPendingConnection()) {
+                connect(s, &QTcpSocket::readyRead, s, [s, cuerpo, estado] {
+                    s->readAll();
+                    s->write("HTTP/1.1 " + QByteArray::number(estado) +
+                             " OK\r\nContent-Type: application/rss+xml\r\nContent-Length: " +
+                             QByteArray::number(cuerpo.size()) + "\r\nConnection: close\r\n\r\n" +
+                             cuerpo);
+                    s->disconnectFromHost();
+                });
+            }
+        });
+        listen(QHostAddress::LocalHost, 0);
+    }
+    QString url() const {
+        return QStringLiteral("http://127.0.0.1:%1/appcast.xml").arg(serverPort());
+    }
+};
+
+ResultadoActualizacion buscar(const QString& url, const QString& version) {
+    Actualizador a(url, version);
+    QSignalSpy spy(&a, &Actualizador::terminado);
+    a.buscar();
+    EXPECT_TRUE(spy.count() > 0 || spy.wait(20000));
+    return spy.isEmpty() ? ResultadoActualizacion{}
+                         : spy.first().first().value<ResultadoActualizacion>();
+}
+
+TEST(Appcast, LeeLaEntradaMasNuevaYComparaVersionesPorNumeros) {
+    auto e = leerAppcast(kFeed);
+    ASSERT_TRUE(e);
+    EXPECT_EQ(e->version, "0.10.2");
+    EXPECT_EQ(e->enlace, "https://example.invalid/livora-0.10.2.tar.gz");
+    EXPECT_GT(compararVersiones("1.10", "1.9"), 0);
+    EXPECT_EQ(compararVersiones("1.0", "1"), 0);
+    EXPECT_LT(compararVersiones("0.1.0", "0.1.1"), 0);
+    EXPECT_FALSE(leerAppcast("<rss><channel><item>"));
+    EXPECT_FALSE(leerAppcast("<rss><channel></channel></rss>"));
+}
+
+TEST(Appcast, ServidorLocalConVersionNueva) {
+    ServidorFeed s(kFeed);
+    ASSERT_TRUE(s.isListening());
+    const auto r = buscar(s.url(), "0.1.0");
+    EXPECT_EQ(r.estado, ResultadoActualizacion::Estado::Nueva);
+    EXPECT_EQ(r.version, "0.10.2");
+    EXPECT_TRUE(r.texto().startsWith("Hay una versión nueva de Livora: 0.10.2"));
+}
+
+TEST(Appcast, ServidorLocalSinNadaNuevo) {
+    ServidorFeed s(kFeed);
+    const auto r = buscar(s.url(), "0.10.2");
+    EXPECT_EQ(r.estado, ResultadoActualizacion::Estado::AlDia);
+    EXPECT_EQ(r.texto(), "Livora está al día (versión 0.10.2).");
+}
+
+TEST(Appcast, ErroresDeRedYDeFormatoSeCuentanEnElDialogo) {
+    ServidorFeed roto("esto no es xml <");
+    auto r = buscar(roto.url(), "0.1.0");
+    EXPECT_EQ(r.estado, ResultadoActualizacion::Estado::Fallo);
+    EXPECT_TRUE(r.texto().startsWith("No se pudo buscar actualizaciones: "));
+    ServidorFeed error404("", 404);
+    r = buscar(error404.url(), "0.1.0");
+    EXPECT_EQ(r.estado, ResultadoActualizacion::Estado::Fallo);
+    // A port nobody listens on.
+    QTcpServer libre;
+    libre.listen(QHostAddress::LocalHost, 0);
+    const quint16 puerto = libre.serverPort();
+    libre.close();
+    r = buscar(QStringLiteral("http://127.0.0.1:%1/x.xml").arg(puerto), "0.1.0");
+    EXPECT_EQ(r.estado, ResultadoActualizacion::Estado::Fallo);
+    EXPECT_FALSE(r.error.isEmpty());
+    r = buscar("", "0.1.0");
+    EXPECT_EQ(r.estado, ResultadoActualizacion::Estado::Fallo);
+}
+
+TEST(InstanciaUnica, LaSegundaEntregaSusArchivosALaPrimera) {
+    const QString nombre =
+        QStringLiteral("livora-prueba-%1").arg(QCoreApplication::applicationPid());
+    InstanciaUnica sinNadie(nombre);
+    EXPECT_FALSE(sinNadie.enviar({"/tmp/a.jpg"}));
+
+    InstanciaUnica primera(nombre);
+    ASSERT_TRUE(primera.escuchar());
+    QSignalSpy spy(&primera, &InstanciaUnica::archivosRecibidos);
+    QStringList recibidos;
+    QObject::connect(&primera, &InstanciaUnica::archivosRecibidos,
+                     [&](const QStringList& r) { recibidos = r; });
+    // The second launch runs in its own thread here, as it would in its own process.
+    bool entregado = false;
+    std::thread segunda([&] {
+        InstanciaUnica otra(nombre);
+        entregado = otra.enviar({"/tmp/otra foto.jpg", "/tmp/informe.pdf"});
+    });
+    EXPECT_TRUE(QTest::qWaitFor([&] { return spy.count() == 1; }, 20000));
+    segunda.join();
+    EXPECT_TRUE(entregado);
+    EXPECT_EQ(recibidos, (QStringList{"/tmp/otra foto.jpg", "/tmp/informe.pdf"}));
+}
+
+} // namespace

@@ -1,0 +1,250 @@
+// The real widgets, offscreen: start screen and workspace, toolbar order and rules,
+// sidebar, inspector, content-area rules, the notice banner and the keyboard.
+#include "main/aviso.h"
+#include "main/barra_lateral.h"
+#include "main/inicio.h"
+#include "main/inspector.h"
+#include "main/panel_derecho.h"
+#include "main/ventana.h"
+#include "soporte.h"
+
+#include <QMouseEvent>
+
+using namespace Livora;
+using namespace prueba;
+
+namespace {
+
+class Widgets : public ConVentana {
+protected:
+    std::unique_ptr<VentanaPrincipal> ventana;
+    std::map<std::string, std::vector<std::pair<std::string, int>>> salidas;
+
+    void SetUp() override {
+        MotorVentana m = MotorVentana::real();
+        const Ruta carpeta = tmp.ruta();
+        m.ingestaImagen = [this, carpeta](const Ruta& url, const AjustesImagen&) {
+            auto s = salidas.count(url.filename().string())
+                         ? salidas[url.filename().string()]
+                         : std::vector<std::pair<std::string, int>>{
+                               {"alta", 400}, {"media", 300}, {"personalizada", 2000}};
+            ArchivoEstado a = registroFalso(url, carpeta, 1000, s);
+            a.fuente = a.fuenteOriginal = vips::VImage::black(64, 48);
+            a.previewAntes = a.fuente;
+            return Resultado<ArchivoEstado>(a);
+        };
+        m.ingestaPDF = [carpeta](const Ruta& url, const Ruta& fuente, bool combinado,
+                                 std::optional<std::int64_t>) -> Resultado<ArchivoEstado> {
+            if (url.extension() == ".xyz")
+                return error("No se pudo abrir " + url.filename().string());
+            ArchivoEstado a = registroFalso(url, carpeta, 1000, {{"vector", 800}}, false);
+            a.fuentePDF = fuente;
+            a.esCombinado = combinado;
+            a.paginas = {PaginaPDF{Uuid::nuevo(), fuente, 0, 0}};
+            a.paginasIniciales = 1;
+            return a;
+        };
+        crear(m);
+        ventana = std::make_unique<VentanaPrincipal>(*vista);
+        ventana->show();
+    }
+    void TearDown() override {
+        ventana.reset();
+        ConVentana::TearDown();
+    }
+    void abrir(const std::string& nombre) {
+        vista->procesar(tmp.ruta() / nombre);
+        ASSERT_TRUE(esperarTrabajos(*vista));
+    }
+};
+
+TEST_F(Widgets, InicioHastaElPrimerArchivoYLuegoEspacioDeTrabajo) {
+    EXPECT_FALSE(ventana->enEspacioTrabajo());
+    EXPECT_EQ(ventana->windowTitle(), "Livora");
+    vista->setArrastrando(true);
+    EXPECT_TRUE(ventana->inicio()->tarjetaAbrir()->resaltada());
+    EXPECT_FALSE(ventana->inicio()->tarjetaUnir()->resaltada());
+    vista->setArrastrando(false);
+    vista->procesar(tmp.ruta() / "nada.xyz");
+    ASSERT_TRUE(esperarTrabajos(*vista));
+    // A failure on the start screen shows its notice line there.
+    EXPECT_EQ(ventana->inicio()->lineaEstado(), "❌ nada.xyz: No se pudo abrir nada.xyz");
+    abrir("foto.jpg");
+    EXPECT_TRUE(ventana->enEspacioTrabajo());
+    EXPECT_EQ(ventana->windowTitle(), "foto.jpg");
+    EXPECT_EQ(ventana->subtituloMostrado(), "64 × 48 px · 1 kB");
+    vista->volverInicio();
+    EXPECT_FALSE(ventana->enEspacioTrabajo());
+}
+
+TEST_F(Widgets, BarraDeHerramientasParaImagenYParaPDF) {
+    abrir("foto.jpg");
+    EXPECT_EQ(ventana->etiquetasBarra(), (QStringList{"Inicio", "Texto", "Filtros", "Recortar",
+                                                      "Quitar fondo", "Compartir", "Inspector"}));
+    EXPECT_EQ(ventana->boton("Inicio")->toolTip(), "Cerrar todo y volver al inicio");
+    EXPECT_EQ(ventana->boton("Quitar fondo")->toolTip(), "Quitar el fondo");
+    EXPECT_EQ(ventana->boton("Compartir")->toolTip(), "Compartir la salida seleccionada");
+    EXPECT_EQ(ventana->boton("Inspector")->toolTip(), "Mostrar u ocultar el panel de salidas");
+    vista->abrirPaginas(); // not for an image
+    EXPECT_FALSE(vista->estado().modoPaginas);
+    vista->abrirRecorte();
+    EXPECT_FALSE(ventana->boton("Texto")->isEnabled());
+    EXPECT_TRUE(ventana->boton("Inspector")->isEnabled());
+    vista->salirDeModo();
+    EXPECT_TRUE(ventana->boton("Texto")->isEnabled());
+    // With the panel open the filters button is tinted even with neutral filters.
+    vista->alternarFiltros();
+    EXPECT_TRUE(ventana->boton("Filtros")->property("tinte").toBool());
+    vista->alternarFiltros();
+    EXPECT_FALSE(ventana->boton("Filtros")->property("tinte").toBool());
+
+    vista->abrirPDF(tmp.ruta() / "informe.pdf", tmp.ruta() / "informe.pdf", false, std::nullopt);
+    ASSERT_TRUE(esperarTrabajos(*vista));
+    EXPECT_EQ(ventana->etiquetasBarra(),
+              (QStringList{"Inicio", "Páginas", "Compartir", "Inspector"}));
+    EXPECT_EQ(ventana->boton("Páginas")->toolTip(),
+              "Organizar páginas: ordenar, girar, duplicar, quitar, insertar");
+    EXPECT_EQ(ventana->subtituloMostrado(), "1 página · 1 kB");
+}
+
+TEST_F(Widgets, SinSalidaActivaNoHayCompartirYElContenidoEstaVacio) {
+    salidas["vacia.jpg"] = {};
+    abrir("vacia.jpg");
+    EXPECT_FALSE(ventana->etiquetasBarra().contains("Compartir"));
+    EXPECT_EQ(ventana->panel()->contenido(), Contenido::Vacio);
+    EXPECT_EQ(ventana->panel()->etiquetaVacio()->text(), "Sin vista previa");
+    EXPECT_FALSE(ventana->inspector()->botonGuardar()->isEnabled());
+}
+
+TEST_F(Widgets, ReglasDelAreaDeContenido) {
+    abrir("a.jpg");
+    abrir("b.jpg");
+    EXPECT_EQ(ventana->panel()->contenido(), Contenido::Comparacion);
+    vista->abrirRecorte();
+    EXPECT_EQ(ventana->panel()->contenido(), Contenido::Recorte);
+    // Changing the active record closes the crop editor.
+    vista->activar(vista->estado().archivos[0].id);
+    EXPECT_EQ(ventana->panel()->contenido(), Contenido::Comparacion);
+    vista->abrirTexto();
+    EXPECT_EQ(ventana->panel()->contenido(), Contenido::Texto);
+    vista->terminarTexto();
+    ASSERT_TRUE(esperarTrabajos(*vista));
+
+    EstadoVentana e;
+    ArchivoEstado sinPrevia;
+    sinPrevia.variantes.push_back(Variante{});
+    sinPrevia.variantes[0].preview = true;
+    sinPrevia.seleccionada = sinPrevia.variantes[0].id;
+    e.archivos.push_back(sinPrevia);
+    e.archivoActivoID = sinPrevia.id;
+    e.modoRecorte = true;
+    EXPECT_EQ(contenidoPara(e), Contenido::Vacio)
+        << "without a before picture the crop falls through";
+    e.archivos[0].previewAntes = vips::VImage::black(4, 4);
+    EXPECT_EQ(contenidoPara(e), Contenido::Recorte);
+    e.modoRecorte = false;
+    EXPECT_EQ(contenidoPara(e), Contenido::Comparacion);
+    e.archivos[0].variantes[0].preview = false;
+    EXPECT_EQ(contenidoPara(e), Contenido::Vacio);
+    e.archivos[0].esImagen = false;
+    e.modoPaginas = true;
+    EXPECT_EQ(contenidoPara(e), Contenido::Organizador);
+}
+
+TEST_F(Widgets, PastillaVerdeConAhorroYNaranjaSinEl) {
+    abrir("foto.jpg");
+    EXPECT_EQ(ventana->panel()->pastilla()->textoAhorro(), "−60 %");
+    EXPECT_TRUE(ventana->panel()->pastilla()->esVerde());
+    vista->moverSeleccion(+2); // "personalizada", larger than the original
+    EXPECT_EQ(ventana->panel()->pastilla()->textoAhorro(), "+100 %");
+    EXPECT_FALSE(ventana->panel()->pastilla()->esVerde());
+}
+
+TEST_F(Widgets, BarraLateralBotonesMenuEInsignias) {
+    abrir("a.jpg");
+    EXPECT_FALSE(ventana->lateral()->botonUnir()->isVisibleTo(ventana.get()));
+    abrir("b.jpg");
+    EXPECT_TRUE(ventana->lateral()->botonUnir()->isVisibleTo(ventana.get()));
+    EXPECT_TRUE(ventana->lateral()->botonUnir()->isEnabled());
+    EXPECT_EQ(ventana->lateral()->lista()->count(), 2);
+    EXPECT_EQ(ventana->lateral()->entradasMenu(vista->estado().archivos[0].id),
+              (QStringList{"Mostrar en la carpeta", "Quitar de la lista"}));
+    vista->abrirPDF(tmp.ruta() / "Combinado.pdf", tmp.ruta() / "Combinado.pdf", true, 10);
+    EXPECT_FALSE(ventana->lateral()->botonUnir()->isEnabled());
+    EXPECT_FALSE(ventana->lateral()->botonAnadir()->isEnabled());
+    ASSERT_TRUE(esperarTrabajos(*vista));
+    EXPECT_EQ(ventana->lateral()->entradasMenu(vista->estado().archivos[2].id),
+              QStringList{"Quitar de la lista"});
+    // Clicking a row makes its record active.
+    ventana->lateral()->lista()->setCurrentRow(0);
+    EXPECT_EQ(vista->estado().archivoActivoID, vista->estado().archivos[0].id);
+    vista->alternarSinFondo();
+    ASSERT_TRUE(esperarTrabajos(*vista));
+    QStringList ayudas;
+    for (auto* l : ventana->lateral()->lista()->findChildren<QLabel*>("insignia"))
+        ayudas << l->toolTip();
+    EXPECT_TRUE(ayudas.contains("Sin fondo"));
+}
+
+TEST_F(Widgets, InspectorSeccionesYBotonesDeGuardar) {
+    abrir("foto.jpg");
+    auto* insp = ventana->inspector();
+    EXPECT_EQ(insp->filas().size(), 3);
+    EXPECT_FALSE(insp->muestraPersonalizada());
+    EXPECT_EQ(insp->botonGuardar()->text(), "Guardar");
+    EXPECT_EQ(insp->botonLote()->text(), "Guardar todas");
+    EXPECT_EQ(insp->botonLote()->toolTip(), "Guarda todas las salidas junto al original");
+    EXPECT_FALSE(insp->botonAjustar()->isEnabled());
+    vista->setObjetivoTexto(" 200 ");
+    EXPECT_TRUE(insp->botonAjustar()->isEnabled());
+    vista->setObjetivoTexto("12k");
+    EXPECT_FALSE(insp->botonAjustar()->isEnabled());
+    // A click on a row chooses it.
+    FilaVariante* ultima = insp->filas().back();
+    QTest::mouseClick(ultima, Qt::LeftButton);
+    EXPECT_EQ(vista->estado().varianteActiva()->sufijo, "personalizada");
+    EXPECT_TRUE(insp->muestraPersonalizada());
+    EXPECT_EQ(insp->filas().back()->toolTip(),
+              "Clic: previsualizar · arrastra esta fila a una carpeta, un correo o un chat para "
+              "soltar el archivo");
+}
+
+TEST_F(Widgets, AvisoSeMuestraYUnClicLoQuita) {
+    abrir("foto.jpg");
+    vista->avisar("✓ Guardada 1 junto al original");
+    BannerAviso* aviso = ventana->panel()->aviso();
+    EXPECT_EQ(aviso->texto(), "✓ Guardada 1 junto al original");
+    EXPECT_TRUE(aviso->isVisible());
+    QTest::mouseClick(aviso, Qt::LeftButton);
+    EXPECT_EQ(vista->estado().mensaje, "");
+    EXPECT_EQ(aviso->texto(), "");
+    reloj.avanzar(5000);
+    EXPECT_EQ(vista->estado().mensaje, "");
+}
+
+TEST_F(Widgets, FlechasDelTecladoYAtajoDeGuardar) {
+    abrir("foto.jpg");
+    ventana->activateWindow();
+    ASSERT_TRUE(QTest::qWaitForWindowActive(ventana.get()));
+    EXPECT_EQ(vista->estado().varianteActiva()->sufijo, "alta");
+    QTest::keyClick(ventana.get(), Qt::Key_Down);
+    EXPECT_EQ(vista->estado().varianteActiva()->sufijo, "media");
+    QTest::keyClick(ventana.get(), Qt::Key_Up);
+    QTest::keyClick(ventana.get(), Qt::Key_Up);
+    EXPECT_EQ(vista->estado().varianteActiva()->sufijo, "alta");
+    QTest::keyClick(ventana.get(), Qt::Key_S, Qt::ControlModifier);
+    EXPECT_EQ(vista->estado().mensaje, "✓ Guardada 1 junto al original");
+    EXPECT_TRUE(std::filesystem::exists(tmp.ruta() / "foto.alta.jpg"));
+    QTest::keyClick(ventana.get(), Qt::Key_S, Qt::ControlModifier | Qt::ShiftModifier);
+    EXPECT_EQ(vista->estado().mensaje, "✓ Guardadas 3 junto al original");
+}
+
+TEST_F(Widgets, ElInspectorSeOcultaYVuelve) {
+    abrir("foto.jpg");
+    vista->alternarInspector();
+    EXPECT_TRUE(QTest::qWaitFor([&] { return !ventana->inspector()->isVisible(); }, 5000));
+    vista->alternarInspector();
+    EXPECT_TRUE(QTest::qWaitFor([&] { return ventana->inspector()->width() == 340; }, 5000));
+}
+
+} // namespace
