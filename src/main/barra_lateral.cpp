@@ -121,12 +121,8 @@ BarraLateral::BarraLateral(VistaPrincipal& vista, QWidget* padre) : QWidget(padr
                 vista_.activar(a.id);
     });
     connect(lista_, &QWidget::customContextMenuRequested, this, &BarraLateral::menu);
-    connect(unir_, &QPushButton::clicked, this, [this] {
-        std::vector<Uuid> ids;
-        for (const auto& a : vista_.estado().archivos)
-            ids.push_back(a.id);
-        vista_.combinar(ids);
-    });
+    connect(unir_, &QPushButton::clicked, this,
+            [this] { vista_.combinar(vista_.estado().archivos); });
     connect(anadir_, &QPushButton::clicked, this, [this] { vista_.elegirArchivos(); });
     connect(&CachePrevias::global(), &CachePrevias::lista, this, [this](const QString& c) {
         if (c.startsWith("m:")) {

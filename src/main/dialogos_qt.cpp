@@ -43,9 +43,10 @@ DialogoContrasena::DialogoContrasena(const QString& titulo, const QString& infor
     campo_->setFocus();
 }
 
-std::vector<Ruta> DialogosQt::elegirArchivos() {
+std::vector<Ruta> DialogosQt::elegirArchivos(const std::string& mensaje) {
     const QStringList elegidos = QFileDialog::getOpenFileNames(
-        padre_, "Elegir archivos", QString(),
+        padre_, mensaje.empty() ? QString("Elegir archivos") : QString::fromStdString(mensaje),
+        QString(),
         "Imágenes y PDF (*.jpg *.jpeg *.png *.heic *.heif *.avif *.webp *.tif *.tiff *.gif "
         "*.bmp *.pdf *.JPG *.JPEG *.PNG *.HEIC *.PDF);;Todos los archivos (*)");
     std::vector<Ruta> r;

@@ -25,7 +25,7 @@ private:
 class DialogosQt : public Dialogos {
 public:
     explicit DialogosQt(QWidget* padre) : padre_(padre) {}
-    std::vector<Ruta> elegirArchivos() override;
+    std::vector<Ruta> elegirArchivos(const std::string& mensaje) override;
     std::optional<std::string> pedirContrasena(const std::string& titulo,
                                                const std::string& informativo) override;
     std::optional<Ruta> guardarComo(const std::string& nombrePropuesto) override;

@@ -2,30 +2,10 @@
 
 #include "motor/codec.h"
 #include "motor/ingesta.h"
-
-#if __has_include("motor/ingesta_pdf.h") && __has_include("motor/pdf.h")
-#define LIVORA_CON_PDF 1
 #include "motor/ingesta_pdf.h"
 #include "motor/pdf.h"
-#endif
 
 namespace Livora {
-
-namespace {
-
-Error sinMotorPDF(const Ruta& url) {
-    return error("No se pudo abrir " + url.filename().string());
-}
-
-} // namespace
-
-bool MotorVentana::hayPDF() {
-#ifdef LIVORA_CON_PDF
-    return true;
-#else
-    return false;
-#endif
-}
 
 MotorVentana MotorVentana::real() {
     MotorVentana m;
@@ -37,7 +17,6 @@ MotorVentana MotorVentana::real() {
         iniciarMotor();
         return Livora::cadenaImagen(e);
     };
-#ifdef LIVORA_CON_PDF
     m.estadoPDF = [](const Ruta& url) {
         iniciarMotor();
         switch (Livora::estadoPDF(url)) {
@@ -45,11 +24,13 @@ MotorVentana MotorVentana::real() {
             return AperturaPDF::Bloqueado;
         case Livora::AperturaPDF::Abierto:
             return AperturaPDF::Abierto;
-        default:
-            return AperturaPDF::Ilegible;
+        case Livora::AperturaPDF::Ilegible:
+            break;
         }
+        return AperturaPDF::Ilegible;
     };
     m.desbloquear = [](const Ruta& url, const std::string& pw) {
+        iniciarMotor();
         return Livora::desbloquear(url, pw);
     };
     m.ingestaPDF = [](const Ruta& url, const Ruta& fuente, bool combinado,
@@ -57,18 +38,15 @@ MotorVentana MotorVentana::real() {
         iniciarMotor();
         return Livora::ingestaPDF(url, fuente, combinado, bytes);
     };
-#else
-    m.estadoPDF = [](const Ruta&) { return AperturaPDF::Ilegible; };
-    m.desbloquear = [](const Ruta& url, const std::string&) -> Resultado<Ruta> {
-        return sinMotorPDF(url);
+    m.paginasDe = [](const Ruta& url) {
+        iniciarMotor();
+        return Livora::paginasDe(url);
     };
-    m.ingestaPDF = [](const Ruta& url, const Ruta&, bool,
-                      std::optional<std::int64_t>) -> Resultado<ArchivoEstado> {
-        return sinMotorPDF(url);
-    };
-#endif
-    m.unir = [](const std::vector<ArchivoEstado>&) -> Resultado<Union> {
-        return error("No se pudo unir los archivos");
+    m.unir = [](const std::vector<ArchivoEstado>& archivos) -> Resultado<Union> {
+        iniciarMotor();
+        auto r = unirArchivos(entradasUnion(archivos));
+        if (!r) return r.error();
+        return Union{r->combinado, r->bytesOriginal, r->omitidos};
     };
     return m;
 }

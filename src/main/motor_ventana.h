@@ -22,6 +22,7 @@ struct MotorVentana {
     std::function<Resultado<ArchivoEstado>(const Ruta& url, const Ruta& fuente, bool esCombinado,
                                            std::optional<std::int64_t> bytesOriginal)>
         ingestaPDF;
+    std::function<std::vector<PaginaPDF>(const Ruta&)> paginasDe;
     // Merges files into one PDF; the result is the merged file and the names left out.
     struct Union {
         Ruta combinado;
@@ -30,8 +31,6 @@ struct MotorVentana {
     };
     std::function<Resultado<Union>(const std::vector<ArchivoEstado>&)> unir;
 
-    // Whether this build carries the PDF engine.
-    static bool hayPDF();
     static MotorVentana real();
 };
 

@@ -14,8 +14,9 @@ namespace Livora {
 class Dialogos {
 public:
     virtual ~Dialogos() = default;
-    // Open panel for images and PDFs, several files; empty when cancelled.
-    virtual std::vector<Ruta> elegirArchivos() = 0;
+    // Open panel for images and PDFs, several files, with an optional message; empty when
+    // cancelled.
+    virtual std::vector<Ruta> elegirArchivos(const std::string& mensaje) = 0;
     // Password alert for a locked PDF. `informativo` is the line under the title; none when
     // the user cancels.
     virtual std::optional<std::string> pedirContrasena(const std::string& titulo,

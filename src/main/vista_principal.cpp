@@ -154,7 +154,7 @@ void VistaPrincipal::recibir(const QList<QUrl>& urls) {
 
 void VistaPrincipal::elegirArchivos() {
     if (!s_.dialogos) return;
-    for (const auto& r : s_.dialogos->elegirArchivos())
+    for (const auto& r : s_.dialogos->elegirArchivos(""))
         procesar(r);
 }
 
@@ -210,16 +210,21 @@ void VistaPrincipal::volverInicio() {
 
 // ---- Merging --------------------------------------------------------------------------
 
-void VistaPrincipal::combinar(const std::vector<Uuid>& ids) {
-    std::vector<ArchivoEstado> entradas;
-    for (const auto& id : ids)
-        if (auto* a = buscar(id)) entradas.push_back(*a);
-    if (entradas.size() < 2) return;
+void VistaPrincipal::combinar(std::vector<ArchivoEstado> archivos) {
+    // Only what the merge reads travels to the job.
+    for (auto& a : archivos) {
+        a.fuente.reset();
+        a.fuenteOriginal.reset();
+        a.previewAntes.reset();
+        a.miniaturasFiltros.clear();
+        a.miniaturas.clear();
+    }
+    e_.mensaje.clear();
     empezarTrabajo();
     notificar();
     auto unir = s_.motor.unir;
     enSegundoPlano<Resultado<MotorVentana::Union>>(
-        [unir, entradas] { return unir(entradas); },
+        [unir, archivos] { return unir(archivos); },
         [this](Resultado<MotorVentana::Union> r) {
             terminarTrabajo();
             if (!r) {
@@ -239,33 +244,26 @@ void VistaPrincipal::combinar(const std::vector<Uuid>& ids) {
 
 void VistaPrincipal::elegirParaUnir() {
     if (!s_.dialogos) return;
-    auto rutas = s_.dialogos->elegirArchivos();
+    const auto rutas = s_.dialogos->elegirArchivos("Elige los PDFs e imágenes a unir, en orden");
+    if (rutas.empty()) return;
     if (rutas.size() == 1) {
         procesar(rutas.front());
         return;
     }
-    if (rutas.size() < 2) return;
     std::vector<ArchivoEstado> entradas;
     for (const auto& r : rutas) {
         ArchivoEstado a;
         a.url = r;
         a.esImagen = esImagenPorTipo(r);
         a.bytesOriginal = tamano(r);
+        if (!a.esImagen) {
+            a.fuentePDF = r;
+            a.paginas = s_.motor.paginasDe(r);
+            a.paginasIniciales = static_cast<std::int64_t>(a.paginas.size());
+        }
         entradas.push_back(std::move(a));
     }
-    empezarTrabajo();
-    notificar();
-    auto unir = s_.motor.unir;
-    enSegundoPlano<Resultado<MotorVentana::Union>>([unir, entradas] { return unir(entradas); },
-                                                   [this](Resultado<MotorVentana::Union> r) {
-                                                       terminarTrabajo();
-                                                       if (!r)
-                                                           avisar("❌ " + r.error().mensaje);
-                                                       else
-                                                           abrirPDF(r->combinado, r->combinado,
-                                                                    true, r->bytesOriginales);
-                                                       notificar();
-                                                   });
+    combinar(std::move(entradas));
 }
 
 // ---- Choosing -------------------------------------------------------------------------

@@ -47,7 +47,7 @@ public:
     void setArrastrando(bool si);
 
     // Merging.
-    void combinar(const std::vector<Uuid>& ids);
+    void combinar(std::vector<ArchivoEstado> archivos);
     void elegirParaUnir();
 
     // Choosing.

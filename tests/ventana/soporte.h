@@ -32,7 +32,11 @@ public:
     std::optional<Ruta> destino;
     std::vector<std::string> propuestos;
 
-    std::vector<Ruta> elegirArchivos() override { return archivos; }
+    std::vector<std::string> mensajesPanel;
+    std::vector<Ruta> elegirArchivos(const std::string& mensaje) override {
+        mensajesPanel.push_back(mensaje);
+        return archivos;
+    }
     std::optional<std::string> pedirContrasena(const std::string& titulo,
                                                const std::string& informativo) override {
         titulos.push_back(titulo);
