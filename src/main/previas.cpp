@@ -43,8 +43,13 @@ QImage previaDeImagen(const Imagen& img, int maxLado) {
     }
 }
 
-CachePrevias::CachePrevias(std::size_t maxBytes) : maxBytes_(maxBytes) {}
-CachePrevias::~CachePrevias() = default;
+CachePrevias::CachePrevias(std::size_t maxBytes) : maxBytes_(maxBytes) {
+    hilos_.setMaxThreadCount(2);
+}
+
+CachePrevias::~CachePrevias() {
+    hilos_.waitForDone();
+}
 
 CachePrevias& CachePrevias::global() {
     static CachePrevias* c = new CachePrevias;
@@ -57,7 +62,7 @@ QImage CachePrevias::pedir(const QString& clave, std::function<QImage()> produci
         return it->second.img;
     }
     if (pendientes_.insert(clave).second) {
-        QThreadPool::globalInstance()->start([this, clave, producir] {
+        hilos_.start([this, clave, producir] {
             QImage img = producir();
             vips_thread_shutdown();
             QMetaObject::invokeMethod(

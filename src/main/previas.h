@@ -4,6 +4,7 @@
 #include <QImage>
 #include <QObject>
 #include <QString>
+#include <QThreadPool>
 
 #include <functional>
 #include <list>
@@ -49,6 +50,8 @@ private:
     };
     std::unordered_map<QString, Entrada> entradas_;
     std::set<QString> pendientes_;
+    // Its own workers, so previews never queue behind long intake jobs.
+    QThreadPool hilos_;
 };
 
 } // namespace Livora
