@@ -16,6 +16,8 @@
 
 #include <algorithm>
 
+#include <malloc.h>
+
 namespace Livora {
 
 namespace {
@@ -33,6 +35,9 @@ QStringList rutasAbsolutas(const QStringList& args) {
 } // namespace
 
 int ejecutarAplicacion(int argc, char** argv) {
+    // Encoders run on many short-lived threads; one malloc arena per thread would keep
+    // hundreds of MB of freed buffers after every generation.
+    mallopt(M_ARENA_MAX, 2);
     QApplication app(argc, argv);
     iniciarRecursos();
     QApplication::setApplicationName("Livora");

@@ -10,6 +10,8 @@
 
 #include <memory>
 
+#include <malloc.h>
+
 #include <vips/vips.h>
 
 namespace Livora {
@@ -45,6 +47,8 @@ void VistaPrincipal::empezarTrabajo() {
 void VistaPrincipal::terminarTrabajo() {
     if (trabajos_ > 0) --trabajos_;
     e_.procesando = trabajos_ > 0;
+    // Hand the encoders' freed buffers back to the system once the work is done.
+    if (trabajos_ == 0) malloc_trim(0);
 }
 
 void VistaPrincipal::fijarActivo(std::optional<Uuid> id) {
