@@ -1,0 +1,91 @@
+#include "vistas/imagen_qt.h"
+
+#include "motor/codec.h"
+
+#include <vips/vips8>
+
+#include <algorithm>
+
+namespace Livora {
+
+namespace {
+
+// Any decoded picture as 8-bit sRGB with 3 or 4 bands.
+vips::VImage normalizada(vips::VImage v) {
+    if (v.interpretation() != VIPS_INTERPRETATION_sRGB &&
+        v.interpretation() != VIPS_INTERPRETATION_B_W)
+        v = v.colourspace(VIPS_INTERPRETATION_sRGB);
+    if (v.format() != VIPS_FORMAT_UCHAR) v = v.cast(VIPS_FORMAT_UCHAR);
+    if (v.bands() == 1) v = v.bandjoin({v, v});
+    if (v.bands() == 2)
+        v = v.extract_band(0).bandjoin({v.extract_band(0), v.extract_band(0), v.extract_band(1)});
+    if (v.bands() > 4) v = v.extract_band(0, vips::VImage::option()->set("n", 4));
+    return v;
+}
+
+QImage aQImage(vips::VImage v) {
+    v = normalizada(std::move(v));
+    if (v.bands() != 3 && v.bands() != 4) return {};
+    size_t n = 0;
+    void* mem = v.write_to_memory(&n);
+    if (!mem) return {};
+    const int w = v.width(), h = v.height(), b = v.bands();
+    QImage q(static_cast<uchar*>(mem), w, h, w * b,
+             b == 4 ? QImage::Format_RGBA8888 : QImage::Format_RGB888, g_free, mem);
+    // The premultiplied 32-bit format is the one the raster painter draws fastest.
+    return q.convertToFormat(b == 4 ? QImage::Format_ARGB32_Premultiplied : QImage::Format_RGB32);
+}
+
+QImage protegida(const std::function<QImage()>& f) {
+    QImage q;
+    try {
+        q = f();
+    } catch (const vips::VError&) {
+        q = QImage();
+    }
+    vips_error_clear();
+    vips_thread_shutdown();
+    return q;
+}
+
+} // namespace
+
+QImage imagenQt(const Imagen& img) {
+    return protegida([&] { return aQImage(img); });
+}
+
+ProveedorImagen proveedorArchivo(const Ruta& ruta) {
+    const std::string archivo = ruta.string();
+    return [archivo](QSize maximo) -> QImage {
+        if (maximo.isEmpty()) return {};
+        iniciarMotor();
+        return protegida([&] {
+            auto v = vips::VImage::thumbnail(archivo.c_str(), maximo.width(),
+                                             vips::VImage::option()
+                                                 ->set("height", maximo.height())
+                                                 ->set("size", VIPS_SIZE_DOWN));
+            return aQImage(v);
+        });
+    };
+}
+
+ProveedorImagen proveedorImagen(const Imagen& img) {
+    return [img](QSize maximo) -> QImage {
+        if (maximo.isEmpty()) return {};
+        return protegida([&] {
+            const double f = std::min({1.0, double(maximo.width()) / img.width(),
+                                       double(maximo.height()) / img.height()});
+            return aQImage(f < 1 ? img.resize(f) : img);
+        });
+    };
+}
+
+ProveedorImagen proveedorImagen(const QImage& img) {
+    return [img](QSize maximo) -> QImage {
+        if (img.isNull() || maximo.isEmpty()) return {};
+        if (img.width() <= maximo.width() && img.height() <= maximo.height()) return img;
+        return img.scaled(maximo, Qt::KeepAspectRatio, Qt::SmoothTransformation);
+    };
+}
+
+} // namespace Livora

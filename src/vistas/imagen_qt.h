@@ -1,0 +1,26 @@
+#pragma once
+#include "modelo/modelo.h"
+
+#include <QImage>
+#include <QSize>
+
+#include <functional>
+
+namespace Livora {
+
+// Gives a picture no larger than the asked box (keeping its aspect, never enlarged), or a
+// null image when it cannot be read. Runs on worker threads: it must only read what it
+// captured.
+using ProveedorImagen = std::function<QImage(QSize maximo)>;
+
+// An engine bitmap (8-bit sRGB, RGB or RGBA) as a display image; null for anything else.
+QImage imagenQt(const Imagen& img);
+
+// Decodes a file (an alternative's temporary file) at the size asked, shrinking while it
+// loads so a 12 MP JPEG shown in a small frame is never held at full size.
+ProveedorImagen proveedorArchivo(const Ruta& ruta);
+// The same from a picture already in memory.
+ProveedorImagen proveedorImagen(const Imagen& img);
+ProveedorImagen proveedorImagen(const QImage& img);
+
+} // namespace Livora
