@@ -1,0 +1,193 @@
+#include "vistas/comparador.h"
+
+#include <QApplication>
+#include <QLabel>
+#include <QMutex>
+#include <QNativeGestureEvent>
+#include <QPointingDevice>
+#include <QSignalSpy>
+#include <QTest>
+#include <QThread>
+#include <QToolButton>
+#include <gtest/gtest.h>
+
+#include <atomic>
+#include <vector>
+
+using namespace Livora;
+
+namespace {
+
+QImage lleno(QSize s, QColor c) {
+    QImage img(s, QImage::Format_RGB32);
+    img.fill(c);
+    return img;
+}
+
+// A 4 × 2 chessboard: at 400 × 200 each source pixel covers 100 points.
+QImage tablero() {
+    QImage img(4, 2, QImage::Format_RGB32);
+    for (int y = 0; y < 2; ++y)
+        for (int x = 0; x < 4; ++x)
+            img.setPixel(x, y, (x + y) % 2 ? 0xffffffff : 0xff000000);
+    return img;
+}
+
+struct Fixture : ::testing::Test {
+    Comparador c;
+    void SetUp() override {
+        c.resize(400, 200);
+        c.setAntes(lleno({800, 400}, Qt::red));
+        c.setDespues(lleno({800, 400}, Qt::blue));
+        c.setIdentidad("a-false");
+        c.show();
+        ASSERT_TRUE(QTest::qWaitForWindowExposed(&c));
+    }
+    QToolButton* boton(const char* nombre) { return c.findChild<QToolButton*>(nombre); }
+    QString porcentaje() { return c.findChild<QLabel*>("porcentajeZoom")->text(); }
+};
+
+using ComparadorVista = Fixture;
+
+} // namespace
+
+TEST_F(ComparadorVista, LaBarraDeZoomSigueLosLimites) {
+    EXPECT_EQ(porcentaje(), "100 %");
+    EXPECT_FALSE(boton("alejar")->isEnabled());
+    EXPECT_TRUE(boton("acercar")->isEnabled());
+    EXPECT_FALSE(boton("tamanoReal")->isVisibleTo(&c));
+    for (int i = 0; i < 6; ++i)
+        boton("acercar")->click();
+    EXPECT_EQ(porcentaje(), "800 %");
+    EXPECT_FALSE(boton("acercar")->isEnabled());
+    EXPECT_TRUE(boton("alejar")->isEnabled());
+    EXPECT_TRUE(boton("tamanoReal")->isVisibleTo(&c));
+    EXPECT_EQ(boton("tamanoReal")->toolTip(), "Tamaño real");
+    boton("tamanoReal")->click();
+    EXPECT_EQ(c.estado().escala, 1);
+    EXPECT_EQ(porcentaje(), "100 %");
+}
+
+TEST_F(ComparadorVista, LaIdentidadDecideSiSeConservaElEstado) {
+    boton("acercar")->click();
+    c.alternarLado();
+    c.setIdentidad("a-false"); // another alternative of the same record
+    c.setDespues(lleno({100, 50}, Qt::green));
+    EXPECT_EQ(c.estado().escala, 1.5);
+    EXPECT_EQ(c.estado().pos, 1);
+    c.setIdentidad("a-true"); // the record was cropped
+    EXPECT_EQ(c.estado().escala, 1);
+    EXPECT_EQ(c.estado().pos, 0.5);
+    EXPECT_EQ(porcentaje(), "100 %");
+    boton("acercar")->click();
+    c.setIdentidad("b-true");
+    EXPECT_EQ(c.estado().escala, 1);
+}
+
+TEST_F(ComparadorVista, ArrastrarMueveElDivisorYConZoomPanea) {
+    QTest::mousePress(&c, Qt::LeftButton, {}, QPoint(100, 100));
+    EXPECT_DOUBLE_EQ(c.estado().pos, 0.25);
+    QTest::mouseMove(&c, QPoint(300, 120));
+    EXPECT_DOUBLE_EQ(c.estado().pos, 0.75);
+    QTest::mouseRelease(&c, Qt::LeftButton, {}, QPoint(300, 120));
+    EXPECT_FALSE(c.estado().arrastrandoDivisor);
+
+    c.acercar(); // 150 %: pan limit 100 × 50
+    QTest::mousePress(&c, Qt::LeftButton, {}, QPoint(100, 100));
+    EXPECT_EQ(c.estado().arrastrandoDivisor, false);
+    QTest::mouseMove(&c, QPoint(160, 90));
+    EXPECT_EQ(c.estado().despl, (Desp{60, -10}));
+    QTest::mouseMove(&c, QPoint(399, 199));
+    EXPECT_EQ(c.estado().despl, (Desp{100, 50}));
+    QTest::mouseRelease(&c, Qt::LeftButton, {}, QPoint(399, 199));
+    EXPECT_DOUBLE_EQ(c.estado().pos, 0.75);
+}
+
+TEST_F(ComparadorVista, DobleClicEspacioYPellizco) {
+    QTest::mouseDClick(&c, Qt::LeftButton, {}, QPoint(200, 100));
+    EXPECT_EQ(c.estado().escala, 2.5);
+    QTest::mouseDClick(&c, Qt::LeftButton, {}, QPoint(200, 100));
+    EXPECT_EQ(c.estado().escala, 1);
+
+    c.setFocus();
+    const double antes = c.estado().pos;
+    QTest::keyClick(&c, Qt::Key_Space);
+    EXPECT_EQ(c.estado().pos, antes > 0.5 ? 0 : 1);
+
+    const QPointingDevice* dev = QPointingDevice::primaryPointingDevice();
+    auto gesto = [&](Qt::NativeGestureType t, double v) {
+        QNativeGestureEvent e(t, dev, 2, QPointF(200, 100), QPointF(200, 100), QPointF(200, 100), v,
+                              QPointF());
+        QApplication::sendEvent(&c, &e);
+    };
+    gesto(Qt::BeginNativeGesture, 0);
+    gesto(Qt::ZoomNativeGesture, 1.0); // ×2
+    gesto(Qt::ZoomNativeGesture, 4.0); // ×5 → 10, stops at 8
+    EXPECT_EQ(c.estado().escala, 8);
+    gesto(Qt::EndNativeGesture, 0);
+    gesto(Qt::BeginNativeGesture, 0);
+    gesto(Qt::ZoomNativeGesture, -0.5);
+    EXPECT_EQ(c.estado().escala, 4);
+    gesto(Qt::EndNativeGesture, 0);
+    EXPECT_EQ(c.estado().escalaBase, 4);
+}
+
+TEST_F(ComparadorVista, PasadoElDoscientosLosPixelesSeVenComoBloques) {
+    c.setAntes(tablero());
+    c.setDespues(tablero());
+    // At 100 % the 4 × 2 picture is interpolated: near a pixel edge the colour is blended.
+    QImage liso = c.grab().toImage();
+    const QRgb borde = liso.pixel(105, 50);
+    EXPECT_GT(qRed(borde), 10);
+    EXPECT_LT(qRed(borde), 245);
+    c.acercar();
+    c.acercar();
+    c.acercar();       // 337 %
+    QTest::qWait(400); // let the zoom animation settle before grabbing
+    QImage bloques = c.grab().toImage();
+    for (int x = 120; x < 280; x += 7) {
+        const int r = qRed(bloques.pixel(x, 60));
+        EXPECT_TRUE(r < 3 || r > 252) << x << ": " << r;
+    }
+}
+
+TEST_F(ComparadorVista, ElDespuesMasPequenoCubreElMismoMarco) {
+    c.setDespues(lleno({8, 4}, Qt::blue));
+    c.alternarLado(); // pos 1: before everywhere
+    c.alternarLado(); // pos 0: after everywhere
+    QTest::qWait(400);
+    const QImage img = c.grab().toImage();
+    // Away from the captions at the top and the zoom bar at the bottom right.
+    for (QPoint p :
+         {QPoint(20, 80), QPoint(385, 80), QPoint(20, 190), QPoint(200, 190), QPoint(200, 100)})
+        EXPECT_EQ(img.pixelColor(p), QColor(Qt::blue)) << p.x() << "," << p.y();
+}
+
+TEST(ComparadorPerezoso, DecodificaFueraDelHiloYALaResolucionDelZoom) {
+    Comparador c;
+    c.resize(400, 200);
+    c.setAntes(lleno({4000, 2000}, Qt::red));
+    c.setIdentidad("x-false");
+    QMutex m;
+    std::vector<QSize> pedidos;
+    std::atomic<bool> enHiloPrincipal{false};
+    QThread* principal = QThread::currentThread();
+    c.setDespues([&](QSize maximo) {
+        if (QThread::currentThread() == principal) enHiloPrincipal = true;
+        QMutexLocker l(&m);
+        pedidos.push_back(maximo);
+        return lleno(maximo.boundedTo({4000, 2000}), Qt::blue);
+    });
+    c.show();
+    ASSERT_TRUE(QTest::qWaitForWindowExposed(&c));
+    auto ultimo = [&] {
+        QMutexLocker l(&m);
+        return pedidos.empty() ? QSize() : pedidos.back();
+    };
+    const qreal dpr = c.devicePixelRatioF();
+    EXPECT_TRUE(QTest::qWaitFor([&] { return ultimo() == QSize(400, 200) * dpr; }));
+    for (int i = 0; i < 6; ++i)
+        c.acercar();
+    EXPECT_TRUE(QTest::qWaitFor([&] { return ultimo() == QSize(3200, 1600) * dpr; }));
+    EXPECT_FALSE(enHiloPrincipal);
+}
