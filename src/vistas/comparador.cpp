@@ -225,7 +225,7 @@ void Comparador::cambiarEstado(const EstadoComparador& nuevo, bool animado) {
     }
     actualizarBarra();
     pedirImagenes();
-    emit estadoCambiado();
+    Q_EMIT estadoCambiado();
 }
 
 QRectF Comparador::franjaDivisor(double pos) const {

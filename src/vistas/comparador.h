@@ -43,13 +43,13 @@ public:
     QSize sizeHint() const override { return {640, 440}; }
     QSize minimumSizeHint() const override { return {160, 120}; }
 
-public slots:
+public Q_SLOTS:
     void acercar();
     void alejar();
     void tamanoReal();
     void alternarLado();
 
-signals:
+Q_SIGNALS:
     void estadoCambiado();
 
 protected:

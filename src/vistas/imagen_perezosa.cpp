@@ -103,7 +103,7 @@ void ImagenPerezosa::terminada(std::uint64_t generacion, QSize pedido, QImage im
     completo_ = img.width() < pedido.width() && img.height() < pedido.height();
     actual_ = std::move(img);
     heredada_ = false;
-    emit cambiada();
+    Q_EMIT cambiada();
 }
 
 } // namespace Livora

@@ -33,7 +33,7 @@ public:
     void pedir(QSize necesario);
     bool decodificando() const { return vigilante_ != nullptr; }
 
-signals:
+Q_SIGNALS:
     void cambiada();
 
 private:
