@@ -148,16 +148,11 @@ void PopoverMetadatos::reconstruir() {
         rejilla->addWidget(t, fila, 1);
         QFont fv = callout;
         if (item.sensible) fv.setWeight(QFont::DemiBold);
-        auto* v = etiqueta(QString::fromStdString(item.valor), fv, pal.color(QPalette::WindowText),
-                           lineas);
-        v->setObjectName(QStringLiteral("valor"));
-        v->setWordWrap(true);
-        v->setTextInteractionFlags(Qt::TextSelectableByMouse);
-        rejilla->addWidget(v, fila, 2);
+        QLabel* insignia = nullptr;
         if (item.sensible) {
             QFont fb = fuenteCaption2(base);
             fb.setBold(true);
-            auto* insignia = etiqueta(QStringLiteral("SENSIBLE"), fb, colorAmarillo(), lineas);
+            insignia = etiqueta(QStringLiteral("SENSIBLE"), fb, colorAmarillo(), lineas);
             insignia->setObjectName(QStringLiteral("sensible"));
             const QColor c = colorAmarillo();
             insignia->setStyleSheet(
@@ -167,8 +162,30 @@ void PopoverMetadatos::reconstruir() {
                     .arg(c.red())
                     .arg(c.green())
                     .arg(c.blue()));
-            rejilla->addWidget(insignia, fila, 3, Qt::AlignVCenter);
         }
+        // One line per item: a long value (a camera's full name, a software string) is
+        // shortened, and the whole text stays in its tooltip.
+        int anchoValor = anchoUtil - 16 - 110 - 2 * 8;
+        if (insignia) anchoValor -= insignia->sizeHint().width() + 8;
+        const QString valor = QString::fromStdString(item.valor);
+        auto* v = etiqueta(QFontMetrics(fv).elidedText(valor, Qt::ElideRight, anchoValor), fv,
+                           pal.color(QPalette::WindowText), lineas);
+        v->setObjectName(QStringLiteral("valor"));
+        v->setProperty("valorCompleto", valor);
+        if (v->text() != valor) v->setToolTip(valor);
+        // Value and badge share one cell, so rows without a badge keep the full width.
+        auto* celda = new QWidget(lineas);
+        auto* h = new QHBoxLayout(celda);
+        h->setContentsMargins(0, 0, 0, 0);
+        h->setSpacing(8);
+        v->setParent(celda);
+        h->addWidget(v);
+        if (insignia) {
+            insignia->setParent(celda);
+            h->addWidget(insignia, 0, Qt::AlignVCenter);
+        }
+        h->addStretch(1);
+        rejilla->addWidget(celda, fila, 2);
         ++fila;
     }
     pila_->addWidget(lineas);
