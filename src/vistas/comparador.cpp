@@ -297,7 +297,14 @@ void Comparador::pintarImagen(QPainter& p, const QImage& img, const QRectF& reco
     const QRectF fuente((visible.left() - destino.left()) * sx,
                         (visible.top() - destino.top()) * sy, visible.width() * sx,
                         visible.height() * sy);
+    // Smooth shrinking reads every source pixel: for a picture far larger than the frame
+    // (only until its fitted copy arrives) nearest-pixel sampling keeps the frame quick.
+    const double dpr = p.device()->devicePixelRatioF();
+    const bool grande = sx > 2 * dpr && sy > 2 * dpr;
+    const bool suave = p.testRenderHint(QPainter::SmoothPixmapTransform);
+    if (grande && suave) p.setRenderHint(QPainter::SmoothPixmapTransform, false);
     p.drawImage(visible, img, fuente);
+    if (grande && suave) p.setRenderHint(QPainter::SmoothPixmapTransform, true);
 }
 
 void Comparador::paintEvent(QPaintEvent* ev) {

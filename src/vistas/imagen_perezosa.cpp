@@ -3,6 +3,8 @@
 #include <QThreadPool>
 #include <QtConcurrent/QtConcurrentRun>
 
+#include <algorithm>
+
 namespace Livora {
 
 namespace {
@@ -21,7 +23,7 @@ bool cubre(const QImage& img, QSize n) {
     return !img.isNull() && (img.width() >= n.width() || img.height() >= n.height());
 }
 
-// Much larger than needed: drawing it shrunk would alias, so a fitted copy is worth it.
+// Much larger than needed: drawing it shrunk costs and aliases, a fitted copy is better.
 bool sobra(const QImage& img, QSize n) {
     return img.width() > 2 * n.width() && img.height() > 2 * n.height();
 }
@@ -33,53 +35,81 @@ ImagenPerezosa::~ImagenPerezosa() = default;
 
 void ImagenPerezosa::fijar(const QImage& img) {
     fijar(proveedorImagen(img));
-    // Shown at once; pedir() may still swap in a fitted copy.
-    actual_ = img;
-    heredada_ = false;
+    // Shown at once; a fitted copy is made in the background when it is much larger.
+    imagenes_.clear();
+    heredadas_ = false;
+    if (!img.isNull()) imagenes_.push_back(img);
     completo_ = true;
     fallida_ = img.isNull();
+    elegir(ultimo_);
 }
 
 void ImagenPerezosa::fijar(ProveedorImagen proveedor) {
     ++generacion_;
     vigilante_.reset();
     proveedor_ = std::move(proveedor);
-    // The previous picture stays on screen until the new one arrives, so switching
+    // The previous pictures stay on screen until the new ones arrive, so switching
     // alternatives never flashes an empty frame.
+    heredadas_ = !imagenes_.empty();
     pedido_ = QSize();
-    heredada_ = !actual_.isNull();
     completo_ = false;
     fallida_ = false;
 }
 
 void ImagenPerezosa::soltarAnterior() {
-    if (!heredada_) return;
+    if (!heredadas_) return;
+    imagenes_.clear();
     actual_ = QImage();
-    heredada_ = false;
+    heredadas_ = false;
 }
 
 void ImagenPerezosa::limpiar() {
     ++generacion_;
     vigilante_.reset();
     proveedor_ = nullptr;
+    imagenes_.clear();
     actual_ = QImage();
     pedido_ = QSize();
-    heredada_ = false;
+    ultimo_ = QSize();
+    heredadas_ = false;
     completo_ = false;
     fallida_ = false;
 }
 
-bool ImagenPerezosa::basta(QSize n) const {
-    if (actual_.isNull()) return false;
-    if (sobra(actual_, n)) return false;
-    return completo_ || cubre(actual_, n);
+void ImagenPerezosa::elegir(QSize n) {
+    if (imagenes_.empty()) {
+        actual_ = QImage();
+        return;
+    }
+    if (n.isEmpty()) {
+        actual_ = imagenes_.back();
+        return;
+    }
+    // The smallest picture that covers the need without being far too big; else the
+    // largest one (short of pixels, but the best there is).
+    for (const QImage& img : imagenes_)
+        if (cubre(img, n) && !sobra(img, n)) {
+            actual_ = img;
+            return;
+        }
+    for (const QImage& img : imagenes_)
+        if (cubre(img, n)) {
+            actual_ = img;
+            return;
+        }
+    actual_ = imagenes_.back();
 }
 
 void ImagenPerezosa::pedir(QSize necesario) {
+    ultimo_ = necesario;
+    elegir(necesario);
     if (!proveedor_ || fallida_ || necesario.isEmpty()) return;
-    if (pedido_ == necesario && (vigilante_ || !actual_.isNull())) return;
-    if (basta(necesario)) return;
-    if (completo_ && !actual_.isNull() && !sobra(actual_, necesario)) return;
+    if (!heredadas_) {
+        if (cubre(actual_, necesario) && !sobra(actual_, necesario)) return;
+        // The source has no more pixels: the largest picture is all there is.
+        if (completo_ && !actual_.isNull() && !sobra(actual_, necesario)) return;
+    }
+    if (pedido_ == necesario && (vigilante_ || !heredadas_)) return;
 
     const std::uint64_t gen = ++generacion_;
     pedido_ = necesario;
@@ -92,17 +122,30 @@ void ImagenPerezosa::pedir(QSize necesario) {
         QtConcurrent::run(&hilosVista(), [proveedor, necesario] { return proveedor(necesario); }));
 }
 
+void ImagenPerezosa::guardar(QImage img) {
+    if (heredadas_) {
+        imagenes_.clear();
+        heredadas_ = false;
+    }
+    std::erase_if(imagenes_, [&](const QImage& i) { return i.size() == img.size(); });
+    imagenes_.push_back(std::move(img));
+    std::sort(imagenes_.begin(), imagenes_.end(),
+              [](const QImage& a, const QImage& b) { return a.width() < b.width(); });
+    // The fitted (smallest) and the largest are kept; what lies between is dropped.
+    if (imagenes_.size() > 2) imagenes_.erase(imagenes_.begin() + 1, imagenes_.end() - 1);
+}
+
 void ImagenPerezosa::terminada(std::uint64_t generacion, QSize pedido, QImage img) {
     if (generacion != generacion_) return;
     // The watcher is still inside its own signal: let it go later.
     vigilante_.release()->deleteLater();
     if (img.isNull()) {
-        fallida_ = actual_.isNull();
+        fallida_ = imagenes_.empty() || heredadas_;
         return;
     }
-    completo_ = img.width() < pedido.width() && img.height() < pedido.height();
-    actual_ = std::move(img);
-    heredada_ = false;
+    if (img.width() < pedido.width() && img.height() < pedido.height()) completo_ = true;
+    guardar(std::move(img));
+    elegir(ultimo_);
     Q_EMIT cambiada();
 }
 

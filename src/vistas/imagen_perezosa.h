@@ -7,12 +7,15 @@
 #include <QSize>
 
 #include <memory>
+#include <vector>
 
 namespace Livora {
 
 // A display picture decoded off the interface thread at the size the view needs. The view
 // draws whatever is at hand and is told when a better-sized picture arrives; a request
-// superseded by a newer one is dropped when it finishes.
+// superseded by a newer one is dropped when it finishes. The fitted picture is kept beside
+// a zoomed-in one, so zooming back out never has to shrink a full-size picture on the
+// interface thread.
 class ImagenPerezosa : public QObject {
     Q_OBJECT
 public:
@@ -22,14 +25,14 @@ public:
     void fijar(const QImage& img);
     void fijar(ProveedorImagen proveedor);
     void limpiar();
-    // Drops a picture left over from the previous source (kept to avoid flashing an
+    // Drops pictures left over from the previous source (kept to avoid flashing an
     // empty frame), for when the view moves to something else entirely.
     void soltarAnterior();
 
-    // The best picture available now; null until the first decode arrives.
+    // The best picture at hand for the last size asked; null until a decode arrives.
     const QImage& actual() const { return actual_; }
-    // Makes sure a picture about `necesario` pixels big is on its way. Nothing is asked
-    // when the current one already fits, or when the source has no more pixels to give.
+    // Picks the best picture at hand for about `necesario` pixels and, when none fits and
+    // the source has more to give, decodes one in the background.
     void pedir(QSize necesario);
     bool decodificando() const { return vigilante_ != nullptr; }
 
@@ -37,15 +40,18 @@ Q_SIGNALS:
     void cambiada();
 
 private:
-    bool basta(QSize necesario) const;
+    void elegir(QSize necesario);
+    void guardar(QImage img);
     void terminada(std::uint64_t generacion, QSize pedido, QImage img);
 
     ProveedorImagen proveedor_;
+    std::vector<QImage> imagenes_; // by increasing width; at most two
     QImage actual_;
-    QSize pedido_;
+    QSize ultimo_;          // last size asked by the view
+    QSize pedido_;          // size of the decode in flight or last finished
     bool completo_ = false; // the source gave less than asked: it has no more pixels
     bool fallida_ = false;
-    bool heredada_ = false; // actual_ belongs to the previous source
+    bool heredadas_ = false; // imagenes_ belong to the previous source
     std::uint64_t generacion_ = 0;
     std::unique_ptr<QFutureWatcher<QImage>> vigilante_;
 };

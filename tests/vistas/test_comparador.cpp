@@ -1,10 +1,12 @@
 #include "vistas/comparador.h"
+#include "vistas/imagen_perezosa.h"
 
 #include <QApplication>
 #include <QLabel>
 #include <QMutex>
 #include <QNativeGestureEvent>
 #include <QPointingDevice>
+#include <QSemaphore>
 #include <QSignalSpy>
 #include <QTest>
 #include <QThread>
@@ -190,4 +192,49 @@ TEST(ComparadorPerezoso, DecodificaFueraDelHiloYALaResolucionDelZoom) {
         c.acercar();
     EXPECT_TRUE(QTest::qWaitFor([&] { return ultimo() == QSize(3200, 1600) * dpr; }));
     EXPECT_FALSE(enHiloPrincipal);
+}
+
+TEST(ImagenPerezosaCache, AlejarseReusaLaImagenAjustadaSinDecodificarOtraVez) {
+    ImagenPerezosa img;
+    std::atomic<int> llamadas{0};
+    img.fijar([&](QSize maximo) {
+        ++llamadas;
+        return lleno(maximo.boundedTo({4000, 3000}), Qt::blue);
+    });
+    QSignalSpy llegada(&img, &ImagenPerezosa::cambiada);
+    img.pedir({400, 300});
+    ASSERT_TRUE(llegada.wait(5000));
+    EXPECT_EQ(img.actual().size(), QSize(400, 300));
+    img.pedir({3200, 2400});
+    ASSERT_TRUE(llegada.wait(5000));
+    EXPECT_EQ(img.actual().size(), QSize(3200, 2400));
+    // Back to the fitted size: the first picture is still there.
+    img.pedir({400, 300});
+    EXPECT_EQ(img.actual().size(), QSize(400, 300));
+    EXPECT_FALSE(img.decodificando());
+    // A source with fewer pixels than asked is complete: nothing more is asked of it.
+    img.pedir({8000, 6000});
+    ASSERT_TRUE(llegada.wait(5000));
+    EXPECT_EQ(img.actual().size(), QSize(4000, 3000));
+    img.pedir({9000, 6750});
+    EXPECT_FALSE(img.decodificando());
+    EXPECT_EQ(llamadas, 3);
+}
+
+TEST(ImagenPerezosaCache, UnResultadoSuperadoSeDescarta) {
+    ImagenPerezosa img;
+    auto soltar = std::make_shared<QSemaphore>();
+    img.fijar([soltar](QSize m) {
+        soltar->acquire();
+        return lleno(m, Qt::red);
+    });
+    img.pedir({100, 100});
+    img.fijar([](QSize m) { return lleno(m, Qt::green); }); // another alternative chosen
+    QSignalSpy llegada(&img, &ImagenPerezosa::cambiada);
+    img.pedir({100, 100});
+    ASSERT_TRUE(llegada.wait(5000));
+    soltar->release(); // the old decode finishes last
+    QTest::qWait(100);
+    EXPECT_EQ(img.actual().pixelColor(0, 0), QColor(Qt::green));
+    EXPECT_EQ(llegada.count(), 1);
 }

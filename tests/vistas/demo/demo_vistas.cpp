@@ -25,6 +25,7 @@
 
 #include <algorithm>
 #include <cstdio>
+#include <ctime>
 #include <functional>
 #include <vector>
 
@@ -36,11 +37,55 @@ struct Latido {
     QElapsedTimer reloj;
     qint64 ultimo = -1;
     std::vector<qint64> huecos;
+    std::size_t paso = 0;
+    std::vector<qint64> peorPorPaso = std::vector<qint64>(64, 0);
     void tic() {
         const qint64 t = reloj.nsecsElapsed();
-        if (ultimo >= 0) huecos.push_back(t - ultimo);
+        if (ultimo >= 0) {
+            huecos.push_back(t - ultimo);
+            peorPorPaso[paso] = std::max(peorPorPaso[paso], t - ultimo);
+        }
         ultimo = t;
     }
+};
+
+// Time spent handling each event on the interface thread, wall clock and the thread's own
+// CPU time: on a loaded machine the wall time also counts waiting for a core.
+double cpuHilo() {
+    timespec t{};
+    clock_gettime(CLOCK_THREAD_CPUTIME_ID, &t);
+    return t.tv_sec * 1e3 + t.tv_nsec / 1e6;
+}
+
+class App : public QApplication {
+public:
+    using QApplication::QApplication;
+    bool midiendo = false;
+    double peorPared = 0, peorCpu = 0;
+    QEvent::Type peorTipo = QEvent::None;
+    const char* peorObjeto = "";
+    bool notify(QObject* o, QEvent* e) override {
+        if (!midiendo || profundidad_ > 0) return QApplication::notify(o, e);
+        ++profundidad_;
+        QElapsedTimer t;
+        t.start();
+        const double c0 = cpuHilo();
+        const bool r = QApplication::notify(o, e);
+        const double pared = t.nsecsElapsed() / 1e6, cpu = cpuHilo() - c0;
+        --profundidad_;
+        if (cpu > peorCpu) {
+            peorCpu = cpu;
+            peorTipo = e->type();
+        }
+        if (pared > peorPared) {
+            peorPared = pared;
+            peorObjeto = o->metaObject()->className();
+        }
+        return r;
+    }
+
+private:
+    int profundidad_ = 0;
 };
 
 void arrastrar(QWidget* w, QPoint desde, QPoint hasta, int pasos) {
@@ -57,7 +102,7 @@ void arrastrar(QWidget* w, QPoint desde, QPoint hasta, int pasos) {
 } // namespace
 
 int main(int argc, char** argv) {
-    QApplication app(argc, argv);
+    App app(argc, argv);
     QStringList args = app.arguments();
     const bool medir = args.removeAll(QStringLiteral("--medir")) > 0;
     QString captura;
@@ -210,6 +255,7 @@ int main(int argc, char** argv) {
     guion.setInterval(350);
     QObject::connect(&guion, &QTimer::timeout, [&] {
         if (i < pasos.size()) {
+            latido.paso = i;
             pasos[i++]();
             return;
         }
@@ -222,11 +268,18 @@ int main(int argc, char** argv) {
                     "mediana %.1f ms\n",
                     pasos.size(), regeneraciones, h.size(), ms(h.back()),
                     ms(h[h.size() * 99 / 100]), ms(h[h.size() / 2]));
+        std::printf("evento más largo: %.1f ms de pared (%s), el de más CPU del hilo %.1f ms "
+                    "(tipo %d)\n",
+                    app.peorPared, app.peorObjeto, app.peorCpu, int(app.peorTipo));
+        if (qEnvironmentVariableIsSet("LIVORA_DETALLE"))
+            for (std::size_t k = 0; k < pasos.size(); ++k)
+                std::printf("  paso %zu: %.1f ms\n", k, ms(latido.peorPorPaso[k]));
         app.quit();
     });
     // Start after the first decodes have settled: the stall of interest is interaction.
     QTimer::singleShot(2000, [&] {
         latido.ultimo = -1;
+        app.midiendo = true;
         pulso.start();
         guion.start();
     });
