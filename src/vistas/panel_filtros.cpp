@@ -68,8 +68,14 @@ PanelFiltros::PanelFiltros(QWidget* parent) : QWidget(parent) {
     franja->setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
     franja->setVerticalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
     franja->setWidgetResizable(true);
+    // The strip sits on the panel's glass: nothing of it may paint a background.
+    QPalette transparente = franja->palette();
+    transparente.setColor(QPalette::Window, Qt::transparent);
+    transparente.setColor(QPalette::Base, Qt::transparent);
+    franja->setPalette(transparente);
     franja->viewport()->setAutoFillBackground(false);
     auto* contenido = new QWidget(franja);
+    contenido->setPalette(transparente);
     contenido->setAutoFillBackground(false);
     auto* celdas = new QHBoxLayout(contenido);
     celdas->setContentsMargins(0, 0, 0, 0);
