@@ -155,11 +155,14 @@ void ControlesPersonalizada::setFuente(const std::optional<TamanoFuente>& fuente
 
 void ControlesPersonalizada::tamanoEscrito(bool ancho, const QString& texto) {
     const double v = leerTamano(texto.toStdString());
+    const AjustesImagen antes = ajustes_;
     if (ancho)
         escribirAncho(ajustes_, v, fuente_);
     else
         escribirAlto(ajustes_, v, fuente_);
-    cambiar(true);
+    // Only a real change of size regenerates: "1000" → "1000." or "abc" on an empty
+    // field changes nothing.
+    cambiar(ajustes_.anchoCustom != antes.anchoCustom || ajustes_.altoCustom != antes.altoCustom);
 }
 
 void ControlesPersonalizada::cambiar(bool regenerar) {

@@ -121,6 +121,19 @@ TEST_F(Controles, CandadoYCalidad) {
     EXPECT_EQ(texto->text(), "40 %");
 }
 
+TEST_F(Controles, EscribirSinCambiarElValorNoRegenera) {
+    QSignalSpy regenerar(&c, &ControlesPersonalizada::regeneracionPedida);
+    ancho->setFocus();
+    QTest::keyClicks(ancho, "abc");
+    EXPECT_EQ(regenerar.count(), 0);
+    ancho->clear();
+    QTest::keyClicks(ancho, "12");
+    EXPECT_EQ(regenerar.count(), 2);
+    QTest::keyClicks(ancho, ".");
+    EXPECT_EQ(ancho->text(), "12.");
+    EXPECT_EQ(regenerar.count(), 2);
+}
+
 TEST(ControlesSinFuente, PlaceholdersDeTextoYSoloElCampoEscrito) {
     ControlesPersonalizada c;
     c.setFuente(std::nullopt);
