@@ -2,6 +2,7 @@
 
 #include "main/estilo.h"
 #include "main/iconos.h"
+#include "main/secciones_pdf.h"
 #include "main/textos.h"
 #include "main/vista_principal.h"
 #include "motor/formato.h"
@@ -210,14 +211,15 @@ Inspector::Inspector(VistaPrincipal& vista, QWidget* padre) : QWidget(padre), vi
     pv->addWidget(pt);
     f->addWidget(personalizada_);
 
-    seccionesPDF_ = new QWidget(formulario_);
-    auto* pdfv = new QVBoxLayout(seccionesPDF_);
-    pdfv->setContentsMargins(0, 0, 0, 0);
-    pdfv->addWidget(seccion("Protección y propiedades", seccionesPDF_));
-    auto* pdfNota = new QLabel("Contraseña, título y autor del PDF.", seccionesPDF_);
-    pdfNota->setStyleSheet("color: #6e6e73; font-size: 11px; padding-left: 2px;");
-    pdfv->addWidget(pdfNota);
+    seccionesPDF_ = new SeccionesPDF(formulario_);
     f->addWidget(seccionesPDF_);
+    connect(seccionesPDF_, &SeccionesPDF::borradorCambiado, this,
+            [this](const OpcionesPDF& b) { vista_.setOpcionesBorrador(b); });
+    connect(seccionesPDF_, &SeccionesPDF::aplicar, this, [this] { vista_.aplicarOpcionesPDF(); });
+    connect(seccionesPDF_, &SeccionesPDF::descartar, this,
+            [this] { vista_.descartarOpcionesPDF(); });
+    connect(seccionesPDF_, &SeccionesPDF::restaurar, this, [this] { vista_.restaurarPaginas(); });
+    connect(seccionesPDF_, &SeccionesPDF::organizar, this, [this] { vista_.abrirPaginas(); });
     f->addStretch(1);
     scroll->setWidget(formulario_);
     v->addWidget(scroll, 1);
@@ -350,6 +352,7 @@ void Inspector::mostrar(const EstadoVentana& e) {
         icono(e.ajustes.proporcionBloqueada ? "lock.fill" : "lock.open.fill", Estilo::secundario));
     original_->setVisible(e.ajustes.anchoCustom > 0 || e.ajustes.altoCustom > 0);
     seccionesPDF_->setVisible(!a->esImagen);
+    if (!a->esImagen) seccionesPDF_->mostrar(*a, e.opcionesBorrador, e.procesando);
 }
 
 } // namespace Livora

@@ -13,6 +13,7 @@
 namespace Livora {
 
 class VistaPrincipal;
+class SeccionesPDF;
 
 // One alternative: choice mark, name and detail, size and saving. Click chooses it; a
 // drag carries its temporary file out of the window.
@@ -70,7 +71,7 @@ private:
     QLineEdit* alto_;
     QPushButton* candado_;
     QPushButton* original_;
-    QWidget* seccionesPDF_;
+    SeccionesPDF* seccionesPDF_;
     QPushButton* guardar_;
     QPushButton* lote_;
     std::string firma_;

@@ -29,6 +29,13 @@ MotorVentana MotorVentana::real() {
         }
         return AperturaPDF::Ilegible;
     };
+    m.variantesPDF = [](const std::vector<PaginaPDF>& paginas,
+                        const OpcionesPDF& opciones) -> Resultado<SalidaPDF> {
+        iniciarMotor();
+        auto r = Livora::variantesPDF(paginas, opciones);
+        if (!r) return r.error();
+        return SalidaPDF{std::move(r->preview), std::move(r->variantes)};
+    };
     m.desbloquear = [](const Ruta& url, const std::string& pw) {
         iniciarMotor();
         return Livora::desbloquear(url, pw);

@@ -30,6 +30,13 @@ struct MotorVentana {
         std::vector<std::string> omitidos;
     };
     std::function<Resultado<Union>(const std::vector<ArchivoEstado>&)> unir;
+    // The four PDF alternatives of a page list, with the before picture.
+    struct SalidaPDF {
+        std::optional<Imagen> preview;
+        std::vector<Variante> variantes;
+    };
+    std::function<Resultado<SalidaPDF>(const std::vector<PaginaPDF>&, const OpcionesPDF&)>
+        variantesPDF;
 
     static MotorVentana real();
 };

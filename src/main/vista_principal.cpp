@@ -6,6 +6,7 @@
 #include "motor/guardar.h"
 
 #include <QMetaObject>
+#include <QThread>
 #include <QThreadPool>
 
 #include <memory>
@@ -17,15 +18,17 @@
 namespace Livora {
 
 VistaPrincipal::VistaPrincipal(ServiciosVentana servicios, QObject* padre)
-    : QObject(padre), s_(std::move(servicios)) {}
+    : QObject(padre), s_(std::move(servicios)) {
+    pool_.setMaxThreadCount(std::max(2, QThread::idealThreadCount()));
+}
 
 // Jobs call back into this object; let them finish before it goes away.
 VistaPrincipal::~VistaPrincipal() {
-    QThreadPool::globalInstance()->waitForDone();
+    pool_.waitForDone();
 }
 
 template <class R, class F, class G> void VistaPrincipal::enSegundoPlano(F trabajo, G fin) {
-    QThreadPool::globalInstance()->start([this, trabajo, fin]() {
+    pool_.start([this, trabajo, fin]() {
         auto r = std::make_shared<std::optional<R>>(trabajo());
         vips_thread_shutdown();
         QMetaObject::invokeMethod(
@@ -438,6 +441,84 @@ void VistaPrincipal::setFiltros(const FiltroAjustes& filtros) {
     a->filtros = filtros;
     programarRegeneracionFiltros();
     notificar();
+}
+
+// ---- PDF records ---------------------------------------------------------------------------
+
+void VistaPrincipal::setOpcionesBorrador(const OpcionesPDF& borrador) {
+    e_.opcionesBorrador = borrador;
+    notificar();
+}
+
+void VistaPrincipal::descartarOpcionesPDF() {
+    const ArchivoEstado* a = e_.archivoActivo();
+    e_.opcionesBorrador = a ? a->opcionesPDF : OpcionesPDF{};
+    notificar();
+}
+
+void VistaPrincipal::aplicarOpcionesPDF() {
+    ArchivoEstado* a = e_.archivoActivo();
+    if (!a || a->esImagen) return;
+    if (e_.opcionesBorrador == a->opcionesPDF) return;
+    if (e_.opcionesBorrador.proteger && e_.opcionesBorrador.contrasena.empty()) return;
+    a->opcionesPDF = e_.opcionesBorrador;
+    regenerarPDF();
+}
+
+void VistaPrincipal::regenerarPDF() {
+    const ArchivoEstado* a = e_.archivoActivo();
+    if (!a || a->esImagen) return;
+    const Uuid id = a->id;
+    const std::uint64_t numero = ++secuencia_[id];
+    std::optional<std::string> sufijo;
+    if (const Variante* v = e_.varianteActiva()) sufijo = v->sufijo;
+    const auto paginas = a->paginas;
+    const auto opciones = a->opcionesPDF;
+    auto variantesPDF = s_.motor.variantesPDF;
+    empezarTrabajo();
+    enSegundoPlano<Resultado<MotorVentana::SalidaPDF>>(
+        [variantesPDF, paginas, opciones] { return variantesPDF(paginas, opciones); },
+        [this, id, numero, sufijo](Resultado<MotorVentana::SalidaPDF> r) {
+            terminarTrabajo();
+            ArchivoEstado* x = buscar(id);
+            auto s = secuencia_.find(id);
+            const bool vigente = x && s != secuencia_.end() && s->second == numero;
+            if (!r) {
+                // The record keeps its former alternatives.
+                if (vigente) avisar("❌ " + r.error().mensaje);
+            } else if (vigente) {
+                x->previewAntes = std::move(r->preview);
+                x->variantes = std::move(r->variantes);
+                x->seleccionada = reseleccion(x->variantes, sufijo);
+            }
+            notificar();
+        });
+    notificar();
+}
+
+void VistaPrincipal::restaurarPaginas() {
+    ArchivoEstado* a = e_.archivoActivo();
+    if (!a || a->esImagen || !a->fuentePDF) return;
+    // The thumbnails stay valid: their keys name the source page, not the reference.
+    a->paginas = s_.motor.paginasDe(*a->fuentePDF);
+    regenerarPDF();
+}
+
+void VistaPrincipal::aplicarOrganizador(std::vector<PaginaPDF> paginas,
+                                        std::map<std::string, Imagen> miniaturas) {
+    e_.modoPaginas = false;
+    ArchivoEstado* a = e_.archivoActivo();
+    if (!a || a->esImagen) {
+        notificar();
+        return;
+    }
+    a->miniaturas = std::move(miniaturas);
+    const bool cambio = paginas != a->paginas;
+    a->paginas = std::move(paginas);
+    if (cambio)
+        regenerarPDF();
+    else
+        notificar();
 }
 
 // ---- Regeneration -----------------------------------------------------------------------------

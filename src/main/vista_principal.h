@@ -5,9 +5,11 @@
 
 #include <QList>
 #include <QObject>
+#include <QThreadPool>
 #include <QUrl>
 
 #include <cstdint>
+#include <map>
 #include <optional>
 #include <string>
 #include <unordered_map>
@@ -22,7 +24,7 @@ struct ServiciosVentana {
 };
 
 // The window's state and every operation on it. Lives on the GUI thread; jobs run on the
-// global thread pool and hand their results back here, matched by record id. Widgets
+// window's thread pool and hand their results back here, matched by record id. Widgets
 // render `estado()` on `cambiado` and call the operations.
 class VistaPrincipal : public QObject {
     Q_OBJECT
@@ -79,6 +81,15 @@ public:
     void ajustarObjetivo();
     void setFiltros(const FiltroAjustes& filtros);
 
+    // PDF records: options, pages and their regeneration.
+    void setOpcionesBorrador(const OpcionesPDF& borrador);
+    void descartarOpcionesPDF();
+    void aplicarOpcionesPDF();
+    void regenerarPDF();
+    void restaurarPaginas();
+    void aplicarOrganizador(std::vector<PaginaPDF> paginas,
+                            std::map<std::string, Imagen> miniaturas);
+
     // Regeneration.
     void regenerarActivo(std::optional<std::string> reseleccionar = std::nullopt);
     void regenerarImagenes();
@@ -102,6 +113,9 @@ private:
     void notificar() { Q_EMIT cambiado(); }
 
     ServiciosVentana s_;
+    // The window's own workers: Qt's global pool also scales images for painting, and
+    // long encodes there would stall the GUI thread.
+    QThreadPool pool_;
     EstadoVentana e_;
     int trabajos_ = 0;
     // Intakes in flight by path, so a file given twice is not started twice.
