@@ -300,7 +300,11 @@ Imagen escalado(const Imagen& img, double maxLado) {
 }
 
 Imagen redimensionar(const Imagen& img, std::int64_t ancho, std::int64_t alto) {
-    if (ancho < 1 || alto < 1 || ancho > 100000 || alto > 100000) return img;
+    // A typed size can ask for gigapixels; like a bitmap that cannot be made, such a size
+    // leaves the picture as it is. 65535 is also the largest side a JPEG can have.
+    if (ancho < 1 || alto < 1 || ancho > 65535 || alto > 65535 ||
+        ancho * alto > maxPixelesImagen)
+        return img;
     if (ancho == img.width() && alto == img.height()) return img;
     try {
         const double hs = static_cast<double>(ancho) / img.width();

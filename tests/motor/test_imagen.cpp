@@ -63,6 +63,10 @@ TEST(Redimensionar, TamanoExactoYAbsurdosSeIgnoran) {
     EXPECT_EQ(r.height(), 111);
     auto absurdo = redimensionar(img, 10'000'000'000LL, 5);
     EXPECT_EQ(absurdo.width(), 400);
+    // 100000 × 75000 would be 7.5 gigapixels: the picture is left as it is.
+    auto enorme = redimensionar(img, 100000, 75000);
+    EXPECT_EQ(enorme.width(), 400);
+    EXPECT_EQ(enorme.height(), 300);
 }
 
 TEST(CargarImagen, AplicaLaOrientacionYLeePropiedades) {
