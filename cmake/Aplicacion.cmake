@@ -7,8 +7,8 @@ set(CMAKE_AUTOMOC ON)
 # hash into the build tree, then compiled into the binary.
 set(LIVORA_ICONOS_DIR "${CMAKE_BINARY_DIR}/iconos")
 set_property(DIRECTORY APPEND PROPERTY CMAKE_CONFIGURE_DEPENDS
-  ${CMAKE_SOURCE_DIR}/src/main/iconos.cpp)
-file(SHA256 ${CMAKE_SOURCE_DIR}/src/main/iconos.cpp livora_tabla_iconos)
+  ${CMAKE_SOURCE_DIR}/src/vistas/simbolos.cpp)
+file(SHA256 ${CMAKE_SOURCE_DIR}/src/vistas/simbolos.cpp livora_tabla_iconos)
 set(livora_tabla_hecha "")
 if(EXISTS "${LIVORA_ICONOS_DIR}/tabla.sha256")
   file(STRINGS "${LIVORA_ICONOS_DIR}/tabla.sha256" livora_tabla_hecha LIMIT_COUNT 1)

@@ -1,11 +1,11 @@
 #include "main/iconos.h"
 
+#include "vistas/simbolos.h"
+
 #include <QFile>
 #include <QHash>
 #include <QPainter>
 #include <QSvgRenderer>
-
-#include <map>
 
 static void registrarRecursos() {
     Q_INIT_RESOURCE(livora);
@@ -22,74 +22,6 @@ void iniciarRecursos() {
 
 namespace {
 
-// Every symbol name the interface uses, mapped to the line-icon set's file names.
-const std::map<std::string, std::string>& tabla() {
-    static const std::map<std::string, std::string> t = {
-        {"a.large.small", "a-large-small"},
-        {"arrow.counterclockwise", "rotate-ccw"},
-        {"arrow.down.circle", "circle-arrow-down"},
-        {"arrow.down.to.line", "arrow-down-to-line"},
-        {"arrow.left.and.right", "move-horizontal"},
-        {"arrow.right", "arrow-right"},
-        {"arrow.up.arrow.down", "arrow-up-down"},
-        {"arrow.up.to.line", "arrow-up-to-line"},
-        {"arrow.uturn.backward", "undo-2"},
-        {"calendar", "calendar"},
-        {"camera.aperture", "aperture"},
-        {"camera.fill", "camera"},
-        {"camera.filters", "blend"},
-        {"checkmark", "check"},
-        {"checkmark.circle.fill", "circle-check"},
-        {"checkmark.seal", "badge-check"},
-        {"circle", "circle"},
-        {"circle.lefthalf.filled", "contrast"},
-        {"crop", "crop"},
-        {"dial.high", "gauge"},
-        {"doc", "file"},
-        {"doc.badge.plus", "file-plus"},
-        {"doc.on.doc", "files"},
-        {"doc.richtext", "file-text"},
-        {"drop.halffull", "droplet"},
-        {"envelope", "mail"},
-        {"exclamationmark.shield", "shield-alert"},
-        {"exclamationmark.triangle.fill", "triangle-alert"},
-        {"face.smiling", "smile"},
-        {"folder", "folder"},
-        {"gearshape", "settings"},
-        {"house", "house"},
-        {"info.circle", "info"},
-        {"location.fill", "map-pin"},
-        {"lock", "lock"},
-        {"lock.fill", "lock"},
-        {"lock.open.fill", "lock-open"},
-        {"minus.magnifyingglass", "zoom-out"},
-        {"person.and.background.dotted", "square-user"},
-        {"photo", "image"},
-        {"photo.on.rectangle.angled", "images"},
-        {"plus", "plus"},
-        {"plus.magnifyingglass", "zoom-in"},
-        {"plus.square.on.square", "copy-plus"},
-        {"rectangle.on.rectangle", "proportions"},
-        {"rotate.left", "rotate-ccw"},
-        {"rotate.right", "rotate-cw"},
-        {"scope", "crosshair"},
-        {"shield.checkered", "shield-check"},
-        {"sidebar.right", "panel-right"},
-        {"square.and.arrow.down.on.square", "import"},
-        {"square.and.arrow.up", "share"},
-        {"square.grid.2x2", "layout-grid"},
-        {"square.grid.3x3", "grid-3x3"},
-        {"sun.max", "sun"},
-        {"textformat", "type"},
-        {"textformat.size", "a-large-small"},
-        {"trash", "trash-2"},
-        {"wand.and.sparkles", "wand-sparkles"},
-        {"xmark", "x"},
-        {"app.open", "external-link"},
-        {"clipboard", "clipboard-copy"},
-    };
-    return t;
-}
 
 QByteArray svgColoreado(const QString& archivo, const QColor& color) {
     static QHash<QString, QByteArray> cache;
@@ -107,10 +39,9 @@ QByteArray svgColoreado(const QString& archivo, const QColor& color) {
 } // namespace
 
 QString archivoIcono(const std::string& simbolo) {
-    auto it = tabla().find(simbolo);
-    if (it == tabla().end()) return {};
-    return QStringLiteral(":/iconos/") + QString::fromStdString(it->second) +
-           QStringLiteral(".svg");
+    const QString nombre = nombreIcono(QString::fromStdString(simbolo));
+    if (nombre.isEmpty()) return {};
+    return QStringLiteral(":/iconos/") + nombre + QStringLiteral(".svg");
 }
 
 QPixmap pixmapIcono(const std::string& simbolo, const QColor& color, int lado, qreal escala) {

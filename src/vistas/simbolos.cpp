@@ -13,9 +13,12 @@ namespace Livora {
 
 namespace {
 
-// The system's symbol names and the Lucide icons that stand in for them.
+// The system's symbol names and the Lucide icons that stand in for them: the one table of
+// the application (scripts/iconos reads it to know which icons to extract).
 const QHash<QString, QString>& tabla() {
     static const QHash<QString, QString> t = {
+        {"a.large.small", "a-large-small"},
+        {"app.open", "external-link"},
         {"arrow.counterclockwise", "rotate-ccw"},
         {"arrow.down.circle", "circle-arrow-down"},
         {"arrow.down.to.line", "arrow-down-to-line"},
@@ -32,6 +35,7 @@ const QHash<QString, QString>& tabla() {
         {"checkmark.circle.fill", "circle-check"},
         {"checkmark.seal", "badge-check"},
         {"circle", "circle"},
+        {"clipboard", "clipboard-copy"},
         {"circle.lefthalf.filled", "contrast"},
         {"crop", "crop"},
         {"dial.high", "gauge"},
@@ -40,6 +44,7 @@ const QHash<QString, QString>& tabla() {
         {"doc.on.doc", "files"},
         {"doc.richtext", "file-text"},
         {"drop.halffull", "droplet"},
+        {"envelope", "mail"},
         {"exclamationmark.shield", "shield-alert"},
         {"exclamationmark.triangle.fill", "triangle-alert"},
         {"face.smiling", "smile"},
