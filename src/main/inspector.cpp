@@ -6,6 +6,9 @@
 #include "main/textos.h"
 #include "main/vista_principal.h"
 #include "motor/formato.h"
+#include "vistas/controles_personalizada.h"
+#include "vistas/fila_objetivo.h"
+#include "vistas/metadatos_vista.h"
 
 #include <QApplication>
 #include <QDrag>
@@ -14,8 +17,6 @@
 #include <QMouseEvent>
 #include <QScrollArea>
 #include <QUrl>
-
-#include <cmath>
 
 namespace Livora {
 
@@ -33,14 +34,6 @@ QWidget* tarjeta(QWidget* padre) {
     w->setStyleSheet("QFrame#tarjeta { background: white; border-radius: 10px; "
                      "border: 1px solid #e3e3e8; }");
     return w;
-}
-
-// The size field's number: a decimal float; anything else (or a leading space) is 0.
-double numeroDe(const QString& t) {
-    if (t.isEmpty() || t.front().isSpace()) return 0;
-    bool ok = false;
-    const double d = t.toDouble(&ok);
-    return ok && std::isfinite(d) ? d : 0;
 }
 
 } // namespace
@@ -130,8 +123,7 @@ Inspector::Inspector(VistaPrincipal& vista, QWidget* padre) : QWidget(padre), vi
     f->setSpacing(6);
 
     // Untitled section: the metadata switch.
-    metadatos_ = new QCheckBox("Quitar metadatos de las salidas", formulario_);
-    metadatos_->setToolTip("Ver qué metadatos contiene este archivo");
+    metadatos_ = new FilaMetadatos(formulario_);
     f->addWidget(metadatos_);
 
     // "Salidas".
@@ -145,25 +137,7 @@ Inspector::Inspector(VistaPrincipal& vista, QWidget* padre) : QWidget(padre), vi
     filasLayout_->setContentsMargins(4, 4, 4, 4);
     filasLayout_->setSpacing(2);
     sv->addWidget(filas);
-    filaObjetivo_ = new QWidget(salidas_);
-    auto* ob = new QHBoxLayout(filaObjetivo_);
-    ob->setContentsMargins(6, 6, 6, 0);
-    auto* obSim = new QLabel(filaObjetivo_);
-    obSim->setPixmap(pixmapIcono("scope", Estilo::secundario, 14, 2));
-    ob->addWidget(obSim);
-    auto* obT = new QLabel("Peso objetivo", filaObjetivo_);
-    obT->setStyleSheet("color: #6e6e73; font-size: 11px;");
-    ob->addWidget(obT);
-    ob->addStretch(1);
-    objetivo_ = new QLineEdit(filaObjetivo_);
-    objetivo_->setPlaceholderText("500");
-    objetivo_->setFixedWidth(64);
-    ob->addWidget(objetivo_);
-    auto* kb = new QLabel("KB", filaObjetivo_);
-    kb->setStyleSheet("color: #6e6e73; font-size: 11px;");
-    ob->addWidget(kb);
-    ajustar_ = new QPushButton("Ajustar", filaObjetivo_);
-    ob->addWidget(ajustar_);
+    filaObjetivo_ = new FilaObjetivo(salidas_);
     sv->addWidget(filaObjetivo_);
     f->addWidget(salidas_);
 
@@ -172,43 +146,8 @@ Inspector::Inspector(VistaPrincipal& vista, QWidget* padre) : QWidget(padre), vi
     auto* pv = new QVBoxLayout(personalizada_);
     pv->setContentsMargins(0, 0, 0, 0);
     pv->addWidget(seccion("Personalizada", personalizada_));
-    auto* pt = tarjeta(personalizada_);
-    auto* ptv = new QVBoxLayout(pt);
-    ptv->setContentsMargins(10, 10, 10, 10);
-    ptv->setSpacing(8);
-    auto* fq = new QHBoxLayout;
-    auto* lq = new QLabel("Calidad", pt);
-    lq->setStyleSheet("color: #6e6e73; font-size: 11px;");
-    fq->addWidget(lq);
-    calidad_ = new QSlider(Qt::Horizontal, pt);
-    calidad_->setRange(2, 20); // ×5: 10 … 100 in steps of 5
-    fq->addWidget(calidad_, 1);
-    calidadTexto_ = new QLabel(pt);
-    calidadTexto_->setFixedWidth(40);
-    calidadTexto_->setAlignment(Qt::AlignRight | Qt::AlignVCenter);
-    fq->addWidget(calidadTexto_);
-    ptv->addLayout(fq);
-    auto* fr = new QHBoxLayout;
-    auto* lr = new QLabel("Resolución", pt);
-    lr->setStyleSheet("color: #6e6e73; font-size: 11px;");
-    fr->addWidget(lr);
-    ancho_ = new QLineEdit(pt);
-    ancho_->setFixedWidth(60);
-    alto_ = new QLineEdit(pt);
-    alto_->setFixedWidth(60);
-    candado_ = new QPushButton(pt);
-    candado_->setFlat(true);
-    candado_->setToolTip("Mantener proporción");
-    fr->addWidget(ancho_);
-    fr->addWidget(candado_);
-    fr->addWidget(alto_);
-    fr->addWidget(new QLabel("px", pt));
-    original_ = new QPushButton("Original", pt);
-    original_->setFlat(true);
-    fr->addWidget(original_);
-    fr->addStretch(1);
-    ptv->addLayout(fr);
-    pv->addWidget(pt);
+    controles_ = new ControlesPersonalizada(personalizada_);
+    pv->addWidget(controles_);
     f->addWidget(personalizada_);
 
     seccionesPDF_ = new SeccionesPDF(formulario_);
@@ -238,45 +177,22 @@ Inspector::Inspector(VistaPrincipal& vista, QWidget* padre) : QWidget(padre), vi
 
     connect(guardar_, &QPushButton::clicked, this, [this] { vista_.guardar(false); });
     connect(lote_, &QPushButton::clicked, this, [this] { vista_.guardar(true); });
-    connect(metadatos_, &QCheckBox::toggled, this,
+    connect(metadatos_, &FilaMetadatos::quitarMetadatosCambiado, this,
             [this](bool si) { vista_.setQuitarMetadatos(si); });
-    connect(objetivo_, &QLineEdit::textEdited, this,
+    connect(metadatos_, &FilaMetadatos::mostrarInfoCambiado, this,
+            [this](bool si) { vista_.setMostrarInfoMetadatos(si); });
+    connect(filaObjetivo_, &FilaObjetivo::textoCambiado, this,
             [this](const QString& t) { vista_.setObjetivoTexto(t.toStdString()); });
-    connect(ajustar_, &QPushButton::clicked, this, [this] { vista_.ajustarObjetivo(); });
-    auto custom = [this](double q, double w, double h, bool lock) {
-        vista_.setAjustesCustom(q, w, h, lock);
-    };
-    connect(calidad_, &QSlider::valueChanged, this, [this, custom](int v) {
-        const auto& a = vista_.estado().ajustes;
-        custom(v * 5.0, a.anchoCustom, a.altoCustom, a.proporcionBloqueada);
-    });
-    auto lado = [this, custom](bool esAncho, const QString& t) {
-        const auto& a = vista_.estado().ajustes;
-        const double valor = numeroDe(t);
-        double w = a.anchoCustom, h = a.altoCustom;
-        const ArchivoEstado* x = vista_.estado().archivoActivo();
-        const bool hayFuente = x && x->fuente;
-        if (esAncho) {
-            if (a.proporcionBloqueada && valor > 0 && hayFuente && x->fuente->width() >= 1)
-                h = std::round(valor * x->fuente->height() / x->fuente->width());
-            w = valor;
-        } else {
-            if (a.proporcionBloqueada && valor > 0 && hayFuente && x->fuente->height() >= 1)
-                w = std::round(valor * x->fuente->width() / x->fuente->height());
-            h = valor;
-        }
-        custom(a.calidadCustom, w, h, a.proporcionBloqueada);
-    };
-    connect(ancho_, &QLineEdit::textEdited, this, [lado](const QString& t) { lado(true, t); });
-    connect(alto_, &QLineEdit::textEdited, this, [lado](const QString& t) { lado(false, t); });
-    connect(candado_, &QPushButton::clicked, this, [this, custom] {
-        const auto& a = vista_.estado().ajustes;
-        custom(a.calidadCustom, a.anchoCustom, a.altoCustom, !a.proporcionBloqueada);
-    });
-    connect(original_, &QPushButton::clicked, this, [this, custom] {
-        const auto& a = vista_.estado().ajustes;
-        custom(a.calidadCustom, 0, 0, a.proporcionBloqueada);
-    });
+    // The window reads the size from its own text, which the row has just written.
+    connect(filaObjetivo_, &FilaObjetivo::ajustar, this,
+            [this](qint64) { vista_.ajustarObjetivo(); });
+    connect(controles_, &ControlesPersonalizada::ajustesCambiados, this,
+            [this](const AjustesImagen& a) {
+                vista_.setAjustesCustom(a.calidadCustom, a.anchoCustom, a.altoCustom,
+                                        a.proporcionBloqueada);
+            });
+    connect(controles_, &ControlesPersonalizada::regeneracionPedida, this,
+            [this] { vista_.programarRegeneracionCustom(); });
 }
 
 QList<FilaVariante*> Inspector::filas() const {
@@ -329,28 +245,18 @@ void Inspector::mostrar(const EstadoVentana& e) {
         reconstruirFilas(e);
     }
     metadatos_->setVisible(a->esImagen);
-    {
-        const QSignalBlocker b1(metadatos_);
-        metadatos_->setChecked(e.ajustes.quitarMetadatos);
-    }
+    metadatos_->setQuitarMetadatos(e.ajustes.quitarMetadatos);
+    metadatos_->setArchivo(QString::fromStdString(a->url.filename().string()), a->resumenMetadatos);
+    metadatos_->setMostrarInfo(a->esImagen && e.mostrarInfoMetadatos);
     filaObjetivo_->setVisible(a->esImagen);
-    if (!objetivo_->hasFocus()) objetivo_->setText(QString::fromStdString(e.objetivoTexto));
-    ajustar_->setEnabled(objetivoDeTexto(e.objetivoTexto).has_value());
+    filaObjetivo_->setTexto(QString::fromStdString(e.objetivoTexto));
     const Variante* v = e.varianteActiva();
     personalizada_->setVisible(a->esImagen && v && v->sufijo == "personalizada");
-    {
-        const QSignalBlocker b2(calidad_);
-        calidad_->setValue(int(e.ajustes.calidadCustom / 5));
-    }
-    calidadTexto_->setText(QString::number(int(e.ajustes.calidadCustom)) + " %");
-    auto texto = [](double d) { return d > 0 ? QString::number(qint64(d)) : QString(); };
-    if (!ancho_->hasFocus()) ancho_->setText(texto(e.ajustes.anchoCustom));
-    if (!alto_->hasFocus()) alto_->setText(texto(e.ajustes.altoCustom));
-    ancho_->setPlaceholderText(a->fuente ? QString::number(a->fuente->width()) : "Ancho");
-    alto_->setPlaceholderText(a->fuente ? QString::number(a->fuente->height()) : "Alto");
-    candado_->setIcon(
-        icono(e.ajustes.proporcionBloqueada ? "lock.fill" : "lock.open.fill", Estilo::secundario));
-    original_->setVisible(e.ajustes.anchoCustom > 0 || e.ajustes.altoCustom > 0);
+    if (a->fuente)
+        controles_->setFuente(TamanoFuente{a->fuente->width(), a->fuente->height()});
+    else
+        controles_->setFuente(std::nullopt);
+    controles_->setAjustes(e.ajustes);
     seccionesPDF_->setVisible(!a->esImagen);
     if (!a->esImagen) seccionesPDF_->mostrar(*a, e.opcionesBorrador, e.procesando);
 }

@@ -1,12 +1,9 @@
 #pragma once
 #include "modelo/estado_ventana.h"
 
-#include <QCheckBox>
 #include <QFrame>
 #include <QLabel>
-#include <QLineEdit>
 #include <QPushButton>
-#include <QSlider>
 #include <QVBoxLayout>
 #include <QWidget>
 
@@ -14,6 +11,9 @@ namespace Livora {
 
 class VistaPrincipal;
 class SeccionesPDF;
+class FilaMetadatos;
+class FilaObjetivo;
+class ControlesPersonalizada;
 
 // One alternative: choice mark, name and detail, size and saving. Click chooses it; a
 // drag carries its temporary file out of the window.
@@ -52,25 +52,20 @@ public:
     QPushButton* botonLote() const { return lote_; }
     QList<FilaVariante*> filas() const;
     bool muestraPersonalizada() const { return personalizada_->isVisibleTo(this); }
-    QPushButton* botonAjustar() const { return ajustar_; }
+    FilaMetadatos* filaMetadatos() const { return metadatos_; }
+    FilaObjetivo* filaObjetivo() const { return filaObjetivo_; }
+    ControlesPersonalizada* controlesPersonalizada() const { return controles_; }
 
 private:
     void reconstruirFilas(const EstadoVentana& e);
     VistaPrincipal& vista_;
     QWidget* formulario_;
-    QCheckBox* metadatos_;
+    FilaMetadatos* metadatos_;
     QWidget* salidas_;
     QVBoxLayout* filasLayout_;
-    QLineEdit* objetivo_;
-    QPushButton* ajustar_;
-    QWidget* filaObjetivo_;
+    FilaObjetivo* filaObjetivo_;
     QWidget* personalizada_;
-    QSlider* calidad_;
-    QLabel* calidadTexto_;
-    QLineEdit* ancho_;
-    QLineEdit* alto_;
-    QPushButton* candado_;
-    QPushButton* original_;
+    ControlesPersonalizada* controles_;
     SeccionesPDF* seccionesPDF_;
     QPushButton* guardar_;
     QPushButton* lote_;

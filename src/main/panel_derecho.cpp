@@ -3,14 +3,15 @@
 #include "main/aviso.h"
 #include "main/estilo.h"
 #include "main/iconos.h"
-#include "main/previas.h"
 #include "main/textos.h"
 #include "main/vista_principal.h"
 #include "motor/formato.h"
+#include "vistas/comparador.h"
+#include "vistas/imagen_qt.h"
+#include "vistas/panel_filtros.h"
 
 #include <QHBoxLayout>
-#include <QMouseEvent>
-#include <QPainterPath>
+#include <QPainter>
 #include <QVBoxLayout>
 
 namespace Livora {
@@ -24,94 +25,6 @@ Contenido contenidoPara(const EstadoVentana& e) {
     const Variante* v = e.varianteActiva();
     if (a->previewAntes && v && v->preview) return Contenido::Comparacion;
     return Contenido::Vacio;
-}
-
-// ---- Comparison ----------------------------------------------------------------------------
-
-ComparacionSimple::ComparacionSimple(QWidget* padre) : QWidget(padre) {
-    setMinimumSize(200, 200);
-    setCursor(Qt::SplitHCursor);
-    setToolTip("Divisor para comparar · pellizca o doble clic para zoom · espacio alterna "
-               "antes/después");
-}
-
-void ComparacionSimple::setImagenes(const QImage& antes, const QImage& despues) {
-    antes_ = antes;
-    despues_ = despues;
-    update();
-}
-
-void ComparacionSimple::setIdentidad(const QString& id) {
-    if (id == id_) return;
-    id_ = id;
-    divisor_ = 0.5;
-    update();
-}
-
-void ComparacionSimple::paintEvent(QPaintEvent*) {
-    QPainter p(this);
-    p.setRenderHint(QPainter::Antialiasing);
-    p.setRenderHint(QPainter::SmoothPixmapTransform);
-    const QImage& ref = !antes_.isNull() ? antes_ : despues_;
-    if (ref.isNull()) {
-        p.setPen(Estilo::secundario);
-        p.drawText(rect(), Qt::AlignCenter, "Cargando vista previa…");
-        return;
-    }
-    QSizeF s = ref.size();
-    s.scale(size(), Qt::KeepAspectRatio);
-    const QRectF destino((width() - s.width()) / 2, (height() - s.height()) / 2, s.width(),
-                         s.height());
-    QPainterPath marco;
-    marco.addRoundedRect(destino, 12, 12);
-    p.setClipPath(marco);
-    // Checkerboard behind transparent outputs.
-    const int c = 10;
-    for (int y = int(destino.top()); y < destino.bottom(); y += c)
-        for (int x = int(destino.left()); x < destino.right(); x += c)
-            p.fillRect(x, y, c, c, ((x / c + y / c) % 2) ? QColor(236, 236, 240) : Qt::white);
-    const qreal corte = destino.left() + destino.width() * divisor_;
-    if (!antes_.isNull()) {
-        p.save();
-        p.setClipRect(
-            QRectF(destino.left(), destino.top(), corte - destino.left(), destino.height()),
-            Qt::IntersectClip);
-        p.drawImage(destino, antes_);
-        p.restore();
-    }
-    if (!despues_.isNull()) {
-        p.save();
-        p.setClipRect(QRectF(corte, destino.top(), destino.right() - corte, destino.height()),
-                      Qt::IntersectClip);
-        p.drawImage(destino, despues_);
-        p.restore();
-    }
-    p.setClipping(false);
-    p.setPen(QPen(Qt::white, 2));
-    p.drawLine(QPointF(corte, destino.top()), QPointF(corte, destino.bottom()));
-    // Floating captions.
-    auto etiqueta = [&](const QString& t, QPointF en, bool derecha) {
-        QFont f = font();
-        f.setBold(true);
-        p.setFont(f);
-        const QFontMetricsF fm(f);
-        QRectF r(0, 0, fm.horizontalAdvance(t) + 20, fm.height() + 10);
-        r.moveTopLeft(derecha ? en - QPointF(r.width(), 0) : en);
-        Estilo::pintarCristal(p, r, r.height() / 2, 0.85);
-        p.setPen(Estilo::texto);
-        p.drawText(r, Qt::AlignCenter, t);
-    };
-    etiqueta("Antes", destino.topLeft() + QPointF(10, 10), false);
-    etiqueta("Después", destino.topRight() + QPointF(-10, 10), true);
-}
-
-void ComparacionSimple::mousePressEvent(QMouseEvent* e) {
-    mouseMoveEvent(e);
-}
-
-void ComparacionSimple::mouseMoveEvent(QMouseEvent* e) {
-    divisor_ = qBound(0.0, e->position().x() / qMax(1, width()), 1.0);
-    update();
 }
 
 // ---- Size pill -------------------------------------------------------------------------------
@@ -228,15 +141,15 @@ PanelDerecho::PanelDerecho(VistaPrincipal& vista, QWidget* padre) : QWidget(padr
     auto* zona = new QWidget(comparacion_);
     auto* zl = new QGridLayout(zona);
     zl->setContentsMargins(0, 0, 0, 0);
-    comparador_ = new ComparacionSimple(zona);
+    comparador_ = new Comparador(zona);
     zl->addWidget(comparador_, 0, 0);
     deshacerRecorte_ =
         new QPushButton(icono("arrow.uturn.backward", Estilo::texto), "Deshacer recorte", zona);
     zl->addWidget(deshacerRecorte_, 0, 0, Qt::AlignTop | Qt::AlignRight);
-    filtros_ = new QLabel("Filtros y ajustes de color", zona);
-    filtros_->setStyleSheet(
-        "background: rgba(255,255,255,0.8); border-radius: 20px; padding: 12px;");
+    filtros_ = new PanelFiltros(zona);
     zl->addWidget(filtros_, 0, 0, Qt::AlignBottom | Qt::AlignLeft);
+    connect(filtros_, &PanelFiltros::filtrosCambiados, this,
+            [this](const FiltroAjustes& f) { vista_.setFiltros(f); });
     cv->addWidget(zona, 1);
     pastilla_ = new PastillaPeso(comparacion_);
     cv->addWidget(pastilla_);
@@ -279,8 +192,6 @@ PanelDerecho::PanelDerecho(VistaPrincipal& vista, QWidget* padre) : QWidget(padr
 
     aviso_ = new BannerAviso(this);
     connect(aviso_, &BannerAviso::pulsado, this, [this] { vista_.descartarAviso(); });
-    connect(&CachePrevias::global(), &CachePrevias::lista, this,
-            [this] { mostrar(vista_.estado()); });
 }
 
 void PanelDerecho::mostrar(const EstadoVentana& e) {
@@ -299,16 +210,39 @@ void PanelDerecho::mostrar(const EstadoVentana& e) {
     case Contenido::Comparacion: {
         pila_->setCurrentWidget(comparacion_);
         const Variante* v = e.varianteActiva();
-        const int lado = 1600;
         const QString id =
             QString::fromStdString(a->id.texto()) + (a->recortado ? "-true" : "-false");
         comparador_->setIdentidad(id);
-        comparador_->setImagenes(CachePrevias::global().deImagen(id, *a->previewAntes, lado),
-                                 CachePrevias::global().deArchivo(v->urlTemp, lado));
+        // The before picture changes with the record, a crop or a new source bitmap.
+        const QString claveAntes = id + QString::number(quintptr(a->previewAntes->get_image()), 16);
+        if (claveAntes != claveAntes_) {
+            claveAntes_ = claveAntes;
+            comparador_->setAntes(imagenQt(*a->previewAntes));
+        }
+        const QString claveDespues =
+            QString::fromStdString(v->id.texto() + v->urlTemp.string()) + QString::number(v->bytes);
+        if (claveDespues != claveDespues_) {
+            claveDespues_ = claveDespues;
+            comparador_->setDespues(proveedorArchivo(v->urlTemp));
+        }
         pastilla_->setValores(a->bytesOriginal, v->bytes,
                               QString::fromStdString(ahorroActivo(e, *v)));
         deshacerRecorte_->setVisible(a->esImagen && a->recortado);
         filtros_->setVisible(e.mostrarFiltros && a->esImagen);
+        if (filtros_->isVisibleTo(this)) {
+            if (!(filtros_->filtros() == a->filtros)) filtros_->setFiltros(a->filtros);
+            QString clave = QString::fromStdString(a->id.texto());
+            for (const auto& [nombre, img] : a->miniaturasFiltros)
+                clave +=
+                    QString::fromStdString(nombre) + QString::number(quintptr(img.get_image()), 16);
+            if (clave != claveMiniaturas_) {
+                claveMiniaturas_ = clave;
+                std::map<std::string, QImage> miniaturas;
+                for (const auto& [nombre, img] : a->miniaturasFiltros)
+                    miniaturas[nombre] = imagenQt(img);
+                filtros_->setMiniaturas(miniaturas);
+            }
+        }
         break;
     }
     case Contenido::Vacio:

@@ -10,30 +10,12 @@ namespace Livora {
 
 class VistaPrincipal;
 class BannerAviso;
+class Comparador;
+class PanelFiltros;
 
 // What the content area shows, by the first rule that holds.
 enum class Contenido { Organizador, Texto, Recorte, Comparacion, Vacio };
 Contenido contenidoPara(const EstadoVentana& e);
-
-// Before and after side by side on one canvas, split at a draggable divider.
-class ComparacionSimple : public QWidget {
-    Q_OBJECT
-public:
-    explicit ComparacionSimple(QWidget* padre = nullptr);
-    void setImagenes(const QImage& antes, const QImage& despues);
-    // Starts afresh (divider centred) when the identity changes.
-    void setIdentidad(const QString& id);
-
-protected:
-    void paintEvent(QPaintEvent*) override;
-    void mousePressEvent(QMouseEvent* e) override;
-    void mouseMoveEvent(QMouseEvent* e) override;
-
-private:
-    QImage antes_, despues_;
-    QString id_;
-    qreal divisor_ = 0.5;
-};
 
 // The size pill under the comparison: original → output and the saving capsule.
 class PastillaPeso : public QWidget {
@@ -62,6 +44,8 @@ public:
     BannerAviso* aviso() const { return aviso_; }
     PastillaPeso* pastilla() const { return pastilla_; }
     QLabel* etiquetaVacio() const { return vacioTitulo_; }
+    Comparador* comparador() const { return comparador_; }
+    PanelFiltros* panelFiltros() const { return filtros_; }
 
 protected:
     void resizeEvent(QResizeEvent*) override;
@@ -72,10 +56,10 @@ private:
     VistaPrincipal& vista_;
     QStackedLayout* pila_;
     QWidget* comparacion_;
-    ComparacionSimple* comparador_;
+    Comparador* comparador_;
     PastillaPeso* pastilla_;
     QPushButton* deshacerRecorte_;
-    QWidget* filtros_;
+    PanelFiltros* filtros_;
     QWidget* vacio_;
     QLabel* vacioTitulo_;
     QWidget* modoTexto_;
@@ -83,6 +67,9 @@ private:
     QWidget* modoPaginas_;
     BannerAviso* aviso_;
     Contenido contenido_ = Contenido::Vacio;
+    // What the comparator and the filter panel were last given, so a state change that
+    // leaves them alone does not convert or decode the pictures again.
+    QString claveAntes_, claveDespues_, claveMiniaturas_;
 };
 
 } // namespace Livora

@@ -76,6 +76,11 @@ public:
 
     // Output settings.
     void setQuitarMetadatos(bool quitar);
+    void setMostrarInfoMetadatos(bool si) {
+        if (e_.mostrarInfoMetadatos == si) return;
+        e_.mostrarInfoMetadatos = si;
+        notificar();
+    }
     void setAjustesCustom(double calidad, double ancho, double alto, bool proporcion);
     void setObjetivoTexto(const std::string& texto);
     void ajustarObjetivo();

@@ -1,5 +1,6 @@
 // The real widgets, offscreen: start screen and workspace, toolbar order and rules,
-// sidebar, inspector, content-area rules, the notice banner and the keyboard.
+// sidebar, inspector and its controls, comparator and filter panel, content-area rules, the
+// notice banner and the keyboard.
 #include "main/aviso.h"
 #include "main/barra_lateral.h"
 #include "main/inicio.h"
@@ -7,7 +8,13 @@
 #include "main/panel_derecho.h"
 #include "main/ventana.h"
 #include "soporte.h"
+#include "vistas/comparador.h"
+#include "vistas/controles_personalizada.h"
+#include "vistas/fila_objetivo.h"
+#include "vistas/metadatos_vista.h"
+#include "vistas/panel_filtros.h"
 
+#include <QLineEdit>
 #include <QMouseEvent>
 
 using namespace Livora;
@@ -194,19 +201,98 @@ TEST_F(Widgets, InspectorSeccionesYBotonesDeGuardar) {
     EXPECT_EQ(insp->botonGuardar()->text(), "Guardar");
     EXPECT_EQ(insp->botonLote()->text(), "Guardar todas");
     EXPECT_EQ(insp->botonLote()->toolTip(), "Guarda todas las salidas junto al original");
-    EXPECT_FALSE(insp->botonAjustar()->isEnabled());
+    EXPECT_FALSE(insp->filaObjetivo()->puedeAjustar());
     vista->setObjetivoTexto(" 200 ");
-    EXPECT_TRUE(insp->botonAjustar()->isEnabled());
+    EXPECT_EQ(insp->filaObjetivo()->texto(), " 200 ");
+    EXPECT_TRUE(insp->filaObjetivo()->puedeAjustar());
     vista->setObjetivoTexto("12k");
-    EXPECT_FALSE(insp->botonAjustar()->isEnabled());
+    EXPECT_FALSE(insp->filaObjetivo()->puedeAjustar());
     // A click on a row chooses it.
     FilaVariante* ultima = insp->filas().back();
     QTest::mouseClick(ultima, Qt::LeftButton);
     EXPECT_EQ(vista->estado().varianteActiva()->sufijo, "personalizada");
     EXPECT_TRUE(insp->muestraPersonalizada());
+    EXPECT_TRUE(insp->controlesPersonalizada()->isVisibleTo(insp));
     EXPECT_EQ(insp->filas().back()->toolTip(),
               "Clic: previsualizar · arrastra esta fila a una carpeta, un correo o un chat para "
               "soltar el archivo");
+}
+
+TEST_F(Widgets, ControlesDelInspectorEscribenEnLaVentana) {
+    abrir("foto.jpg");
+    auto* insp = ventana->inspector();
+    // Metadata switch, both ways.
+    EXPECT_TRUE(insp->filaMetadatos()->isVisibleTo(insp));
+    vista->setQuitarMetadatos(false);
+    EXPECT_FALSE(insp->filaMetadatos()->quitarMetadatos());
+    Q_EMIT insp->filaMetadatos()->quitarMetadatosCambiado(true);
+    EXPECT_TRUE(vista->estado().ajustes.quitarMetadatos);
+    Q_EMIT insp->filaMetadatos()->mostrarInfoCambiado(true);
+    EXPECT_TRUE(vista->estado().mostrarInfoMetadatos);
+    Q_EMIT insp->filaMetadatos()->mostrarInfoCambiado(false);
+    EXPECT_FALSE(vista->estado().mostrarInfoMetadatos);
+
+    // Custom controls: the window takes the new settings and shows them back.
+    vista->moverSeleccion(+2);
+    ASSERT_EQ(vista->estado().varianteActiva()->sufijo, "personalizada");
+    AjustesImagen a = insp->controlesPersonalizada()->ajustes();
+    a.calidadCustom = 35;
+    a.anchoCustom = 32;
+    a.altoCustom = 24;
+    Q_EMIT insp->controlesPersonalizada()->ajustesCambiados(a);
+    EXPECT_EQ(vista->estado().ajustes.calidadCustom, 35);
+    EXPECT_EQ(vista->estado().ajustes.anchoCustom, 32);
+    EXPECT_EQ(vista->estado().ajustes.altoCustom, 24);
+    EXPECT_EQ(insp->controlesPersonalizada()->ajustes().calidadCustom, 35);
+    // A custom PDF never shows these controls.
+    vista->abrirPDF(tmp.ruta() / "informe.pdf", tmp.ruta() / "informe.pdf", false, std::nullopt);
+    ASSERT_TRUE(esperarTrabajos(*vista));
+    EXPECT_FALSE(insp->muestraPersonalizada());
+    EXPECT_FALSE(insp->filaMetadatos()->isVisibleTo(insp));
+    EXPECT_FALSE(insp->filaObjetivo()->isVisibleTo(insp));
+}
+
+TEST_F(Widgets, ElObjetivoTecleadoSeAjusta) {
+    abrir("foto.jpg");
+    auto* campo = ventana->inspector()->filaObjetivo()->findChild<QLineEdit*>();
+    ASSERT_NE(campo, nullptr);
+    QTest::keyClicks(campo, "300");
+    EXPECT_EQ(vista->estado().objetivoTexto, "300");
+    QTest::keyClick(campo, Qt::Key_Return);
+    ASSERT_TRUE(vista->estado().ajustes.objetivoKB.has_value());
+    EXPECT_EQ(*vista->estado().ajustes.objetivoKB, 300);
+}
+
+TEST_F(Widgets, ComparadorRecibeLaIdentidadDelArchivo) {
+    abrir("a.jpg");
+    abrir("b.jpg");
+    const auto& archivos = vista->estado().archivos;
+    Comparador* c = ventana->panel()->comparador();
+    const QString idB = QString::fromStdString(vista->estado().archivoActivo()->id.texto());
+    EXPECT_EQ(c->identidad(), idB + "-false");
+    vista->activar(archivos[0].id);
+    EXPECT_EQ(c->identidad(), QString::fromStdString(archivos[0].id.texto()) + "-false");
+}
+
+TEST_F(Widgets, PanelDeFiltrosSobreLaComparacion) {
+    abrir("foto.jpg");
+    PanelFiltros* panel = ventana->panel()->panelFiltros();
+    EXPECT_FALSE(panel->isVisibleTo(ventana.get()));
+    vista->alternarFiltros();
+    EXPECT_TRUE(panel->isVisibleTo(ventana.get()));
+    FiltroAjustes f;
+    f.preset = "noir";
+    f.brillo = 0.2;
+    Q_EMIT panel->filtrosCambiados(f);
+    EXPECT_EQ(vista->estado().archivoActivo()->filtros, f);
+    EXPECT_EQ(panel->filtros(), f);
+    vista->alternarFiltros();
+    EXPECT_FALSE(panel->isVisibleTo(ventana.get()));
+    // Never over a PDF.
+    vista->abrirPDF(tmp.ruta() / "informe.pdf", tmp.ruta() / "informe.pdf", false, std::nullopt);
+    ASSERT_TRUE(esperarTrabajos(*vista));
+    vista->alternarFiltros();
+    EXPECT_FALSE(panel->isVisibleTo(ventana.get()));
 }
 
 TEST_F(Widgets, AvisoSeMuestraYUnClicLoQuita) {
