@@ -223,7 +223,10 @@ void PanelDerecho::mostrar(const EstadoVentana& e) {
             QString::fromStdString(v->id.texto() + v->urlTemp.string()) + QString::number(v->bytes);
         if (claveDespues != claveDespues_) {
             claveDespues_ = claveDespues;
-            comparador_->setDespues(proveedorArchivo(v->urlTemp));
+            std::optional<std::string> contrasena;
+            if (!a->esImagen && a->opcionesPDF.proteger && !a->opcionesPDF.contrasena.empty())
+                contrasena = a->opcionesPDF.contrasena;
+            comparador_->setDespues(proveedorArchivo(v->urlTemp, contrasena));
         }
         pastilla_->setValores(a->bytesOriginal, v->bytes,
                               QString::fromStdString(ahorroActivo(e, *v)));

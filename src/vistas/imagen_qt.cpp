@@ -1,5 +1,7 @@
 #include "vistas/imagen_qt.h"
 
+#include "motor/pdf.h"
+
 #include "motor/codec.h"
 
 #include <vips/vips8>
@@ -54,11 +56,16 @@ QImage imagenQt(const Imagen& img) {
     return protegida([&] { return aQImage(img); });
 }
 
-ProveedorImagen proveedorArchivo(const Ruta& ruta) {
+ProveedorImagen proveedorArchivo(const Ruta& ruta, std::optional<std::string> contrasena) {
     const std::string archivo = ruta.string();
-    return [archivo](QSize maximo) -> QImage {
+    return [archivo, contrasena](QSize maximo) -> QImage {
         if (maximo.isEmpty()) return {};
         iniciarMotor();
+        if (contrasena) {
+            auto pagina = renderPDF(archivo, contrasena);
+            if (!pagina) return {};
+            return proveedorImagen(*pagina)(maximo);
+        }
         return protegida([&] {
             auto v = vips::VImage::thumbnail(archivo.c_str(), maximo.width(),
                                              vips::VImage::option()

@@ -5,6 +5,8 @@
 #include <QSize>
 
 #include <functional>
+#include <optional>
+#include <string>
 
 namespace Livora {
 
@@ -18,7 +20,9 @@ QImage imagenQt(const Imagen& img);
 
 // Decodes a file (an alternative's temporary file) at the size asked, shrinking while it
 // loads so a 12 MP JPEG shown in a small frame is never held at full size.
-ProveedorImagen proveedorArchivo(const Ruta& ruta);
+// A protected PDF output needs its password to be read back.
+ProveedorImagen proveedorArchivo(const Ruta& ruta,
+                                 std::optional<std::string> contrasena = std::nullopt);
 // The same from a picture already in memory.
 ProveedorImagen proveedorImagen(const Imagen& img);
 ProveedorImagen proveedorImagen(const QImage& img);

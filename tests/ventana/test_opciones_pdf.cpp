@@ -3,6 +3,7 @@
 #include "../motor/test_pdf_comun.h"
 #include "main/secciones_pdf.h"
 #include "soporte.h"
+#include "vistas/imagen_qt.h"
 
 #include <QLineEdit>
 #include <QPushButton>
@@ -66,8 +67,10 @@ TEST_F(OpcionesPDFVentana, AplicarSoloConCambiosYContrasenaSiProtege) {
     EXPECT_EQ(pdf().opcionesPDF, b);
     EXPECT_EQ(contador->opciones.back(), b);
     ASSERT_EQ(pdf().variantes.size(), 4u);
-    // The outputs really ask for the password.
+    // The outputs really ask for the password, and the comparator reads them back with it.
     EXPECT_TRUE(LivoraPrueba::leer(pdf().variantes[2].urlTemp, "clave"));
+    EXPECT_FALSE(proveedorArchivo(pdf().variantes[2].urlTemp, "clave")(QSize(200, 200)).isNull());
+    EXPECT_TRUE(proveedorArchivo(pdf().variantes[2].urlTemp, "mala")(QSize(200, 200)).isNull());
 }
 
 TEST_F(OpcionesPDFVentana, CambiarElTituloConservaLaSalidaElegida) {
