@@ -116,4 +116,18 @@ QLineEdit { border: 1px solid #d2d2d7; border-radius: 6px; padding: 3px 6px; bac
 )");
 }
 
+QLabel* tituloSeccion(const QString& texto, QWidget* padre) {
+    auto* l = new QLabel(texto, padre);
+    l->setObjectName("seccion");
+    return l;
+}
+
+QFrame* tarjeta(QWidget* padre) {
+    auto* w = new QFrame(padre);
+    w->setObjectName("tarjeta");
+    w->setStyleSheet("QFrame#tarjeta { background: white; border-radius: 10px; "
+                     "border: 1px solid #e3e3e8; }");
+    return w;
+}
+
 } // namespace Livora::Estilo

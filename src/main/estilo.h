@@ -1,5 +1,7 @@
 #pragma once
 #include <QColor>
+#include <QFrame>
+#include <QLabel>
 #include <QPainter>
 #include <QRectF>
 
@@ -20,6 +22,9 @@ void pintarCristal(QPainter& p, const QRectF& r, qreal radio, qreal opacidad = 0
 void pintarFondoInicio(QPainter& p, const QRectF& r);
 // Grows or shrinks a font whether it is sized in points or (from the style sheet) pixels.
 void escalar(QFont& f, double factor);
+// The inspector's section title and its white rounded card.
+QLabel* tituloSeccion(const QString& texto, QWidget* padre);
+QFrame* tarjeta(QWidget* padre);
 // The application's style sheet.
 QString hojaEstilo();
 

@@ -20,24 +20,6 @@
 
 namespace Livora {
 
-namespace {
-
-QLabel* seccion(const QString& t, QWidget* padre) {
-    auto* l = new QLabel(t, padre);
-    l->setObjectName("seccion");
-    return l;
-}
-
-QWidget* tarjeta(QWidget* padre) {
-    auto* w = new QFrame(padre);
-    w->setObjectName("tarjeta");
-    w->setStyleSheet("QFrame#tarjeta { background: white; border-radius: 10px; "
-                     "border: 1px solid #e3e3e8; }");
-    return w;
-}
-
-} // namespace
-
 // ---- Alternative row ----------------------------------------------------------------------
 
 FilaVariante::FilaVariante(const Variante& v, const QString& ahorro, bool verde, bool elegida,
@@ -131,8 +113,8 @@ Inspector::Inspector(VistaPrincipal& vista, QWidget* padre) : QWidget(padre), vi
     auto* sv = new QVBoxLayout(salidas_);
     sv->setContentsMargins(0, 0, 0, 0);
     sv->setSpacing(4);
-    sv->addWidget(seccion("Salidas", salidas_));
-    auto* filas = tarjeta(salidas_);
+    sv->addWidget(Estilo::tituloSeccion("Salidas", salidas_));
+    auto* filas = Estilo::tarjeta(salidas_);
     filasLayout_ = new QVBoxLayout(filas);
     filasLayout_->setContentsMargins(4, 4, 4, 4);
     filasLayout_->setSpacing(2);
@@ -145,7 +127,7 @@ Inspector::Inspector(VistaPrincipal& vista, QWidget* padre) : QWidget(padre), vi
     personalizada_ = new QWidget(formulario_);
     auto* pv = new QVBoxLayout(personalizada_);
     pv->setContentsMargins(0, 0, 0, 0);
-    pv->addWidget(seccion("Personalizada", personalizada_));
+    pv->addWidget(Estilo::tituloSeccion("Personalizada", personalizada_));
     controles_ = new ControlesPersonalizada(personalizada_);
     pv->addWidget(controles_);
     f->addWidget(personalizada_);

@@ -23,19 +23,6 @@ bool borradorAplicable(const OpcionesPDF& borrador) {
 }
 
 namespace {
-QLabel* titulo(const QString& t, QWidget* padre) {
-    auto* l = new QLabel(t, padre);
-    l->setObjectName("seccion");
-    return l;
-}
-
-QFrame* tarjeta(QWidget* padre) {
-    auto* w = new QFrame(padre);
-    w->setObjectName("tarjetaPDF");
-    w->setStyleSheet("QFrame#tarjetaPDF { background: white; border-radius: 10px; "
-                     "border: 1px solid #e3e3e8; }");
-    return w;
-}
 
 void ponerTexto(QLineEdit* campo, const std::string& texto) {
     const QString t = QString::fromStdString(texto);
@@ -53,8 +40,8 @@ SeccionesPDF::SeccionesPDF(QWidget* padre) : QWidget(padre) {
     v->setSpacing(6);
 
     // Páginas
-    v->addWidget(titulo("Páginas", this));
-    auto* tp = tarjeta(this);
+    v->addWidget(Estilo::tituloSeccion("Páginas", this));
+    auto* tp = Estilo::tarjeta(this);
     filaPaginas_ = tp;
     auto* hp = new QHBoxLayout(tp);
     hp->setContentsMargins(10, 8, 10, 8);
@@ -76,8 +63,8 @@ SeccionesPDF::SeccionesPDF(QWidget* padre) : QWidget(padre) {
     v->addSpacing(8);
 
     // Seguridad y propiedades
-    v->addWidget(titulo("Seguridad y propiedades", this));
-    auto* ts = tarjeta(this);
+    v->addWidget(Estilo::tituloSeccion("Seguridad y propiedades", this));
+    auto* ts = Estilo::tarjeta(this);
     auto* vs = new QVBoxLayout(ts);
     vs->setContentsMargins(10, 8, 10, 8);
     vs->setSpacing(8);

@@ -86,15 +86,7 @@ void VistaPrincipal::procesar(const Ruta& url) {
         const AjustesImagen ajustes = e_.ajustes;
         enSegundoPlano<Resultado<ArchivoEstado>>(
             [ingesta, url, ajustes] { return ingesta(url, ajustes); },
-            [this, url](Resultado<ArchivoEstado> r) {
-                enCurso_.erase(url.string());
-                terminarTrabajo();
-                if (r)
-                    anadir(std::move(*r));
-                else
-                    fallo(url, r.error().mensaje);
-                notificar();
-            });
+            [this, url](Resultado<ArchivoEstado> r) { terminarIngesta(url, std::move(r)); });
         return;
     }
 
@@ -120,15 +112,17 @@ void VistaPrincipal::abrirPDF(const Ruta& url, const Ruta& fuente, bool esCombin
         [ingesta, url, fuente, esCombinado, bytesOriginal] {
             return ingesta(url, fuente, esCombinado, bytesOriginal);
         },
-        [this, url](Resultado<ArchivoEstado> r) {
-            if (--enCurso_[url.string()] <= 0) enCurso_.erase(url.string());
-            terminarTrabajo();
-            if (r)
-                anadir(std::move(*r));
-            else
-                fallo(url, r.error().mensaje);
-            notificar();
-        });
+        [this, url](Resultado<ArchivoEstado> r) { terminarIngesta(url, std::move(r)); });
+}
+
+void VistaPrincipal::terminarIngesta(const Ruta& url, Resultado<ArchivoEstado> r) {
+    if (--enCurso_[url.string()] <= 0) enCurso_.erase(url.string());
+    terminarTrabajo();
+    if (r)
+        anadir(std::move(*r));
+    else
+        fallo(url, r.error().mensaje);
+    notificar();
 }
 
 std::optional<Ruta> VistaPrincipal::desbloquearPDF(const Ruta& url) {

@@ -111,6 +111,8 @@ private:
     void terminarTrabajo();
     void anadir(ArchivoEstado archivo);
     void fallo(const Ruta& url, const std::string& descripcion);
+    // An intake job's result, image or PDF, back on the GUI thread.
+    void terminarIngesta(const Ruta& url, Resultado<ArchivoEstado> r);
     void lanzarRegeneracion(const ArchivoEstado& a, bool cuentaComoTrabajo,
                             std::optional<std::string> reseleccionar);
     // Runs `trabajo` on the thread pool and `fin` with its result back on this thread.

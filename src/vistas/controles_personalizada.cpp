@@ -18,15 +18,6 @@ namespace Livora {
 
 namespace {
 
-QLabel* rotulo(const QString& texto, QWidget* padre) {
-    auto* l = new QLabel(texto, padre);
-    l->setFont(fuenteCaption(padre->font()));
-    QPalette p = l->palette();
-    p.setColor(QPalette::WindowText, colorSecundario(padre->palette()));
-    l->setPalette(p);
-    return l;
-}
-
 QLineEdit* campo(QWidget* padre, const char* nombre) {
     auto* c = new QLineEdit(padre);
     c->setObjectName(nombre);

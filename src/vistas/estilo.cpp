@@ -1,5 +1,7 @@
 #include "vistas/estilo.h"
 
+#include <QLabel>
+
 #include <QFontMetricsF>
 #include <QPainter>
 
@@ -40,6 +42,15 @@ QFont escalada(QFont f, qreal factor) {
     return f;
 }
 } // namespace
+
+QLabel* rotulo(const QString& texto, QWidget* padre) {
+    auto* l = new QLabel(texto, padre);
+    l->setFont(fuenteCaption(padre->font()));
+    QPalette p = l->palette();
+    p.setColor(QPalette::WindowText, colorSecundario(padre->palette()));
+    l->setPalette(p);
+    return l;
+}
 
 QFont fuenteCaption(const QFont& base) {
     return escalada(base, 0.88);

@@ -10,6 +10,9 @@ class QPainter;
 class QWidget;
 
 // Colours, type sizes and the translucent surfaces shared by the workspace widgets.
+class QLabel;
+class QWidget;
+
 namespace Livora {
 
 QColor colorAcento(const QPalette& p);
@@ -23,6 +26,8 @@ QColor colorNaranja();
 
 // Type sizes relative to the widget's own font.
 QFont fuenteCaption(const QFont& base);
+// A caption in the secondary colour ("Calidad", "Peso objetivo", "KB").
+QLabel* rotulo(const QString& texto, QWidget* padre);
 QFont fuenteCaption2(const QFont& base);
 QFont fuenteCallout(const QFont& base);
 QFont fuenteTitular(const QFont& base);

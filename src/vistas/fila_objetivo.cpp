@@ -11,17 +11,6 @@
 
 namespace Livora {
 
-namespace {
-QLabel* rotulo(const QString& texto, QWidget* padre) {
-    auto* l = new QLabel(texto, padre);
-    l->setFont(fuenteCaption(padre->font()));
-    QPalette p = l->palette();
-    p.setColor(QPalette::WindowText, colorSecundario(padre->palette()));
-    l->setPalette(p);
-    return l;
-}
-} // namespace
-
 FilaObjetivo::FilaObjetivo(QWidget* parent) : QWidget(parent) {
     auto* fila = new QHBoxLayout(this);
     fila->setContentsMargins(0, 0, 0, 0);

@@ -3,6 +3,10 @@
 #include "motor/archivos.h"
 #include "motor/codec.h"
 
+#include <array>
+#include <cstdio>
+#include <sys/wait.h>
+
 namespace Livora::Pruebas {
 
 Imagen imagenPrueba(int ancho, int alto, int bandas) {
@@ -18,6 +22,18 @@ Imagen imagenPrueba(int ancho, int alto, int bandas) {
     return img.cast(VIPS_FORMAT_UCHAR)
         .copy(VImage::option()->set("interpretation", VIPS_INTERPRETATION_sRGB))
         .copy_memory();
+}
+
+SalidaCli ejecutarCli(const std::string& args) {
+    SalidaCli s;
+    std::string orden = std::string(LIVORA_CLI) + " " + args + " 2>&1";
+    FILE* p = ::popen(orden.c_str(), "r");
+    std::array<char, 4096> buf{};
+    while (std::fgets(buf.data(), buf.size(), p))
+        s.texto += buf.data();
+    int st = ::pclose(p);
+    s.estado = WIFEXITED(st) ? WEXITSTATUS(st) : -1;
+    return s;
 }
 
 Ruta carpetaPrueba() {

@@ -68,22 +68,6 @@ private:
     std::optional<std::string> antes_;
 };
 
-struct Salida {
-    int estado = -1;
-    std::string texto;
-};
-Salida cli(const std::string& args) {
-    Salida s;
-    std::string orden = std::string(LIVORA_CLI) + " " + args + " 2>&1";
-    FILE* p = ::popen(orden.c_str(), "r");
-    std::array<char, 4096> buf{};
-    while (std::fgets(buf.data(), buf.size(), p))
-        s.texto += buf.data();
-    int st = ::pclose(p);
-    s.estado = WIFEXITED(st) ? WEXITSTATUS(st) : -1;
-    return s;
-}
-
 } // namespace
 
 TEST(Cadena, SinEdicionesLasSalidasSonIdenticas) {
@@ -167,19 +151,19 @@ TEST(Cadena, QuitarFondoAntesQueLasCapas) {
 }
 
 TEST(CliEdicion, FiltroDesconocidoSeRechaza) {
-    auto s = cli("--filtro vintage " + datos("foto_exif.jpg").string());
+    auto s = ejecutarCli("--filtro vintage " + datos("foto_exif.jpg").string());
     EXPECT_NE(s.estado, 0);
     EXPECT_NE(s.texto.find("Filtro desconocido: vintage"), std::string::npos) << s.texto;
-    auto b = cli("--brillo 0.9 " + datos("foto_exif.jpg").string());
+    auto b = ejecutarCli("--brillo 0.9 " + datos("foto_exif.jpg").string());
     EXPECT_NE(b.estado, 0);
     EXPECT_NE(b.texto.find("--brillo"), std::string::npos) << b.texto;
 }
 
 TEST(CliEdicion, FiltroYTextoLleganALasSalidas) {
-    auto s =
-        cli("--json --filtro invertir --texto Hola --pos 0.5,0.5 --tamano 0.2 --color '#FF0000FF' "
-            "--sin-sombra " +
-            datos("foto_exif.jpg").string());
+    auto s = ejecutarCli(
+        "--json --filtro invertir --texto Hola --pos 0.5,0.5 --tamano 0.2 --color '#FF0000FF' "
+        "--sin-sombra " +
+        datos("foto_exif.jpg").string());
     ASSERT_EQ(s.estado, 0) << s.texto;
     auto j = nlohmann::json::parse(s.texto);
     Ruta png;
@@ -201,8 +185,8 @@ TEST(CliEdicion, FiltroYTextoLleganALasSalidas) {
 
 TEST(CliEdicion, SinFondoDaUnaSolaSalida) {
     // Whether or not a subject is found, the result is the one transparent PNG.
-    auto s =
-        cli("--json --sin-fondo --objetivo 20 --filtro sepia " + datos("foto_exif.jpg").string());
+    auto s = ejecutarCli("--json --sin-fondo --objetivo 20 --filtro sepia " +
+                         datos("foto_exif.jpg").string());
     ASSERT_EQ(s.estado, 0) << s.texto;
     auto j = nlohmann::json::parse(s.texto.substr(s.texto.find('{')));
     ASSERT_EQ(j["variantes"].size(), 1u);

@@ -10,26 +10,8 @@
 using namespace Livora;
 using namespace Livora::Pruebas;
 
-namespace {
-struct Salida {
-    int estado = -1;
-    std::string texto;
-};
-Salida ejecutar(const std::string& args) {
-    Salida s;
-    std::string orden = std::string(LIVORA_CLI) + " " + args + " 2>&1";
-    FILE* p = ::popen(orden.c_str(), "r");
-    std::array<char, 4096> buf{};
-    while (std::fgets(buf.data(), buf.size(), p))
-        s.texto += buf.data();
-    int st = ::pclose(p);
-    s.estado = WIFEXITED(st) ? WEXITSTATUS(st) : -1;
-    return s;
-}
-} // namespace
-
 TEST(Cli, JsonConLasAlternativasYLaElegida) {
-    auto s = ejecutar("--json --objetivo 15 " + datos("foto_exif.jpg").string());
+    auto s = ejecutarCli("--json --objetivo 15 " + datos("foto_exif.jpg").string());
     ASSERT_EQ(s.estado, 0) << s.texto;
     auto j = nlohmann::json::parse(s.texto);
     EXPECT_EQ(j["ancho"], 480);
@@ -50,16 +32,16 @@ TEST(Cli, JsonConLasAlternativasYLaElegida) {
 TEST(Cli, GuardaJuntoAlOriginalYFallaConMensaje) {
     auto dir = carpetaPrueba();
     std::filesystem::copy_file(datos("foto_exif.jpg"), dir / "viaje.jpg");
-    auto s = ejecutar("--guardar media " + (dir / "viaje.jpg").string());
+    auto s = ejecutarCli("--guardar media " + (dir / "viaje.jpg").string());
     ASSERT_EQ(s.estado, 0) << s.texto;
     EXPECT_NE(s.texto.find("✓ Guardada 1 junto al original"), std::string::npos);
     EXPECT_TRUE(std::filesystem::exists(dir / "viaje.media.jpg"));
 
     std::ofstream(dir / "rota.jpg") << "no soy una foto";
-    auto mala = ejecutar((dir / "rota.jpg").string());
+    auto mala = ejecutarCli((dir / "rota.jpg").string());
     EXPECT_NE(mala.estado, 0);
     EXPECT_NE(mala.texto.find("❌ rota.jpg: No se pudo abrir la imagen"), std::string::npos);
 
-    auto opcion = ejecutar("--calidad alta " + (dir / "viaje.jpg").string());
+    auto opcion = ejecutarCli("--calidad alta " + (dir / "viaje.jpg").string());
     EXPECT_EQ(opcion.estado, 2);
 }
