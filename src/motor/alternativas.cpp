@@ -6,7 +6,8 @@
 #include "motor/paralelo.h"
 #include "motor/webp.h"
 
-#include <mutex>
+#include <algorithm>
+#include <iterator>
 
 namespace Livora {
 
@@ -34,6 +35,17 @@ Resultado<std::optional<Variante>> producir(const Fila& fila, const Imagen& imag
     v.bytes = static_cast<std::int64_t>(datos->size());
     v.preview = legible(v.urlTemp);
     return std::optional<Variante>{std::move(v)};
+}
+
+// Longest first (measured on a 12 MP photo: PNG then cwebp 3.1 s, HEIC 2.6 s, AVIF 1 s,
+// the target search 0.5 s, each JPEG 0.1–0.2 s), so the short rows fill the cores at the
+// end instead of the PNG → WebP chain finishing alone.
+int orden(const std::string& sufijo) {
+    static const char* const porCoste[] = {"sin-perdida", "heic",          "avif", "objetivo",
+                                           "alta",        "personalizada", "media"};
+    for (int i = 0; i < static_cast<int>(std::size(porCoste)); ++i)
+        if (sufijo == porCoste[i]) return i;
+    return static_cast<int>(std::size(porCoste));
 }
 
 } // namespace
@@ -82,17 +94,18 @@ variantesImagen(const Imagen& cg, const AjustesImagen& ajustes,
                      ajustes.calidadCustom / 100.0,
                      {}});
 
-    // Every row is independent; they are encoded at once and the list keeps the table's
-    // order. The WebP follows the lossless PNG on the same thread because cwebp reads it.
+    // Every row is independent; they are encoded on all cores and the list keeps the
+    // table's order. The WebP follows the lossless PNG on the same thread because cwebp
+    // reads it.
     const std::size_t n = filas.size();
     std::vector<std::optional<Variante>> hechas(n);
     std::optional<Variante> webp;
     std::optional<Variante> objetivo;
     std::vector<std::optional<Error>> errores(n + 1);
 
-    std::vector<std::function<void()>> tareas;
+    std::vector<std::pair<int, std::function<void()>>> tareas;
     for (std::size_t i = 0; i < n; ++i) {
-        tareas.push_back([&, i] {
+        tareas.emplace_back(orden(filas[i].sufijo), [&, i] {
             const Fila& f = filas[i];
             Imagen imagen = cg;
             if (f.sufijo == "personalizada") {
@@ -112,7 +125,7 @@ variantesImagen(const Imagen& cg, const AjustesImagen& ajustes,
         });
     }
     if (ajustes.objetivoKB) {
-        tareas.push_back([&] {
+        tareas.emplace_back(orden("objetivo"), [&] {
             auto r = ajustarAPeso(cg, *ajustes.objetivoKB, *dir, meta);
             if (!r)
                 errores[n] = r.error();
@@ -120,7 +133,12 @@ variantesImagen(const Imagen& cg, const AjustesImagen& ajustes,
                 objetivo = std::move(*r);
         });
     }
-    enParalelo(tareas);
+    std::stable_sort(tareas.begin(), tareas.end(),
+                     [](const auto& a, const auto& b) { return a.first < b.first; });
+    std::vector<std::function<void()>> enOrden;
+    for (auto& t : tareas)
+        enOrden.push_back(std::move(t.second));
+    enParalelo(enOrden);
 
     for (const auto& e : errores)
         if (e) return *e;

@@ -1,6 +1,10 @@
 #include "comun.h"
 #include "motor/alternativas.h"
 #include "motor/codec.h"
+#include "motor/paralelo.h"
+
+#include <atomic>
+#include <thread>
 
 #include <gtest/gtest.h>
 
@@ -124,4 +128,28 @@ TEST(VariantesImagen, CarpetaImposibleEsUnError) {
     else
         unsetenv("TMPDIR");
     EXPECT_FALSE(r);
+}
+
+// The rows of a generation run on a bounded set of threads: many photos taken in at once
+// must not start a thread per row each, and every task must still run exactly once.
+TEST(EnParalelo, CadaTareaUnaVezYNoMasHilosQueNucleos) {
+    iniciarMotor(); // each worker ends its libvips thread state
+    std::atomic<int> activas{0}, maximo{0};
+    std::vector<std::atomic<int>> veces(25);
+    std::vector<std::function<void()>> tareas;
+    for (std::size_t i = 0; i < veces.size(); ++i)
+        tareas.push_back([&, i] {
+            int a = ++activas;
+            for (int m = maximo.load(); a > m && !maximo.compare_exchange_weak(m, a);) {
+            }
+            std::this_thread::sleep_for(std::chrono::milliseconds(5));
+            ++veces[i];
+            --activas;
+        });
+    enParalelo(tareas);
+    for (const auto& v : veces)
+        EXPECT_EQ(v.load(), 1);
+    EXPECT_GE(maximo.load(), 1);
+    EXPECT_LE(maximo.load(), static_cast<int>(std::max(1u, std::thread::hardware_concurrency())));
+    enParalelo({}); // nothing to do returns at once
 }
