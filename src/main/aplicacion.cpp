@@ -38,6 +38,10 @@ int ejecutarAplicacion(int argc, char** argv) {
     // Encoders run on many short-lived threads; one malloc arena per thread would keep
     // hundreds of MB of freed buffers after every generation.
     mallopt(M_ARENA_MAX, 2);
+    // Pictures are tens of MB: mapped on their own, they go back to the system when freed
+    // instead of waiting in the heap for a trim (setting it also stops glibc from raising
+    // the threshold after each freed picture).
+    mallopt(M_MMAP_THRESHOLD, 1 << 20);
     QApplication app(argc, argv);
     iniciarRecursos();
     QApplication::setApplicationName("Livora");

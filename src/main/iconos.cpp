@@ -22,7 +22,6 @@ void iniciarRecursos() {
 
 namespace {
 
-
 QByteArray svgColoreado(const QString& archivo, const QColor& color) {
     static QHash<QString, QByteArray> cache;
     auto it = cache.find(archivo);
@@ -44,7 +43,9 @@ QString archivoIcono(const std::string& simbolo) {
     return QStringLiteral(":/iconos/") + nombre + QStringLiteral(".svg");
 }
 
-QPixmap pixmapIcono(const std::string& simbolo, const QColor& color, int lado, qreal escala) {
+namespace {
+
+QPixmap dibujarIcono(const std::string& simbolo, const QColor& color, int lado, qreal escala) {
     // The line set has no filled check circle: a filled disc under the white check.
     if (simbolo == "checkmark.circle.fill") {
         const QPixmap marca = pixmapIcono("checkmark", Qt::white, qRound(lado * 0.62 * escala), 1);
@@ -77,13 +78,34 @@ QPixmap pixmapIcono(const std::string& simbolo, const QColor& color, int lado, q
     return p;
 }
 
+QString claveIcono(const std::string& simbolo, const QColor& color) {
+    return QString::fromStdString(simbolo) + QLatin1Char('/') + QString::number(color.rgba(), 16);
+}
+
+} // namespace
+
+// Drawn once per symbol, colour and size: the window asks for the same icons on every
+// state change, and rendering SVG each time cost milliseconds per refresh.
+QPixmap pixmapIcono(const std::string& simbolo, const QColor& color, int lado, qreal escala) {
+    static QHash<QString, QPixmap> cache;
+    const QString clave = claveIcono(simbolo, color) + QLatin1Char('/') + QString::number(lado) +
+                          QLatin1Char('@') + QString::number(escala);
+    auto it = cache.find(clave);
+    if (it == cache.end()) it = cache.insert(clave, dibujarIcono(simbolo, color, lado, escala));
+    return *it;
+}
+
 QIcon icono(const std::string& simbolo, const QColor& color) {
+    static QHash<QString, QIcon> cache;
+    const QString clave = claveIcono(simbolo, color);
+    if (auto it = cache.constFind(clave); it != cache.constEnd()) return *it;
     QIcon i;
     for (int lado : {16, 20, 24, 32, 48}) {
         QPixmap p = pixmapIcono(simbolo, color, lado, 2);
         if (p.isNull()) return {};
         i.addPixmap(p);
     }
+    cache.insert(clave, i);
     return i;
 }
 

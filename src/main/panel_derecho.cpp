@@ -217,7 +217,10 @@ void PanelDerecho::mostrar(const EstadoVentana& e) {
         const QString claveAntes = id + QString::number(quintptr(a->previewAntes->get_image()), 16);
         if (claveAntes != claveAntes_) {
             claveAntes_ = claveAntes;
-            comparador_->setAntes(imagenQt(*a->previewAntes));
+            // Decoded off the interface thread at the size the frame needs: converting a
+            // 12 MP picture here stalled the window for a quarter of a second or more.
+            const Imagen& antes = *a->previewAntes;
+            comparador_->setAntes(QSize(antes.width(), antes.height()), proveedorImagen(antes));
         }
         const QString claveDespues =
             QString::fromStdString(v->id.texto() + v->urlTemp.string()) + QString::number(v->bytes);

@@ -12,10 +12,26 @@
 #include <memory>
 
 #include <malloc.h>
+#include <sys/resource.h>
+#include <unistd.h>
 
 #include <vips/vips.h>
 
 namespace Livora {
+
+namespace {
+
+// Engine work yields to the interface thread: a job's thread, and the encoder threads and
+// cwebp it starts (they inherit it), run at a lower priority, so painting and input never
+// queue behind a generation when every core is busy. On Linux the nice value is per thread.
+void cederPrioridad() {
+    thread_local bool hecho = false;
+    if (hecho) return;
+    hecho = true;
+    setpriority(PRIO_PROCESS, static_cast<id_t>(gettid()), 10);
+}
+
+} // namespace
 
 VistaPrincipal::VistaPrincipal(ServiciosVentana servicios, QObject* padre)
     : QObject(padre), s_(std::move(servicios)) {
@@ -29,6 +45,7 @@ VistaPrincipal::~VistaPrincipal() {
 
 template <class R, class F, class G> void VistaPrincipal::enSegundoPlano(F trabajo, G fin) {
     pool_.start([this, trabajo, fin]() {
+        cederPrioridad();
         auto r = std::make_shared<std::optional<R>>(trabajo());
         vips_thread_shutdown();
         QMetaObject::invokeMethod(
@@ -50,8 +67,9 @@ void VistaPrincipal::empezarTrabajo() {
 void VistaPrincipal::terminarTrabajo() {
     if (trabajos_ > 0) --trabajos_;
     e_.procesando = trabajos_ > 0;
-    // Hand the encoders' freed buffers back to the system once the work is done.
-    if (trabajos_ == 0) malloc_trim(0);
+    // Hand the encoders' freed buffers back to the system once the work is done, off this
+    // thread: trimming a heap that held several photos takes tens of milliseconds.
+    if (trabajos_ == 0) pool_.start([] { malloc_trim(0); });
 }
 
 void VistaPrincipal::fijarActivo(std::optional<Uuid> id) {

@@ -289,6 +289,7 @@ FilaMetadatos::FilaMetadatos(QWidget* parent) : QWidget(parent) {
 }
 
 void FilaMetadatos::setQuitarMetadatos(bool quitar) {
+    if (quitar == interruptor_->isChecked()) return;
     const QSignalBlocker bloqueo(interruptor_);
     interruptor_->setChecked(quitar);
     actualizar();
@@ -299,6 +300,14 @@ bool FilaMetadatos::quitarMetadatos() const {
 }
 
 void FilaMetadatos::setArchivo(const QString& nombre, const std::vector<ItemMetadato>& resumen) {
+    // The window calls this on every refresh; the popover is rebuilt only when it changes.
+    const auto igual = [](const ItemMetadato& a, const ItemMetadato& b) {
+        return a.icono == b.icono && a.titulo == b.titulo && a.valor == b.valor &&
+               a.sensible == b.sensible;
+    };
+    if (nombre == nombre_ &&
+        std::equal(resumen.begin(), resumen.end(), resumen_.begin(), resumen_.end(), igual))
+        return;
     nombre_ = nombre;
     resumen_ = resumen;
     actualizar();

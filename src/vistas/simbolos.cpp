@@ -103,7 +103,20 @@ public:
     QString key() const override { return QStringLiteral("LivoraSimbolo"); }
 
 private:
-    QPixmap pixmapDpr(const QSize& tam, QIcon::Mode modo, QIcon::State, qreal dpr) const {
+    // Each paint asks again; rendering the SVG every time made repaints cost milliseconds.
+    QPixmap pixmapDpr(const QSize& tam, QIcon::Mode modo, QIcon::State estado, qreal dpr) const {
+        const QString clave = QStringLiteral("%1x%2@%3/%4")
+                                  .arg(tam.width())
+                                  .arg(tam.height())
+                                  .arg(dpr)
+                                  .arg(int(modo));
+        if (auto it = hechos_.constFind(clave); it != hechos_.constEnd()) return *it;
+        QPixmap pm = dibujar(tam, modo, estado, dpr);
+        hechos_.insert(clave, pm);
+        return pm;
+    }
+
+    QPixmap dibujar(const QSize& tam, QIcon::Mode modo, QIcon::State, qreal dpr) const {
         const QSize px = tam * dpr;
         if (px.isEmpty()) return {};
         QImage img(px, QImage::Format_ARGB32_Premultiplied);
@@ -126,6 +139,7 @@ private:
 
     QString ruta_;
     QColor color_;
+    mutable QHash<QString, QPixmap> hechos_;
 };
 
 } // namespace
