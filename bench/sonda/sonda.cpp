@@ -1,12 +1,64 @@
 // A timer every 5 ms on the GUI thread; each tick logs how late it came, so the longest
 // stall of the event loop can be read afterwards. Lines: "<epoch ms> <lateness ms>".
+// With LIVORA_SONDA_PILAS=FILE a watchdog thread also interrupts the GUI thread every 20 ms
+// while a tick is over 30 ms late and appends its stack to FILE, to find what stalls it.
 #include <QDateTime>
 #include <QElapsedTimer>
 #include <QFile>
 #include <QGenericPlugin>
 #include <QTimer>
 
+#include <atomic>
+#include <chrono>
+#include <csignal>
+#include <cstdio>
+#include <cstdlib>
+#include <execinfo.h>
+#include <fcntl.h>
+#include <pthread.h>
+#include <thread>
+#include <unistd.h>
+
 namespace {
+
+std::atomic<qint64> ultimoTic{0}; // steady clock, ns
+int fdPilas = -1;
+
+void alSenal(int) {
+    void* marcos[64];
+    const int n = backtrace(marcos, 64);
+    const char separador[] = "----\n";
+    [[maybe_unused]] auto r = write(fdPilas, separador, sizeof separador - 1);
+    backtrace_symbols_fd(marcos, n, fdPilas);
+}
+
+qint64 ahoraNs() {
+    return std::chrono::duration_cast<std::chrono::nanoseconds>(
+               std::chrono::steady_clock::now().time_since_epoch())
+        .count();
+}
+
+void vigilar(pthread_t gui) {
+    for (;;) {
+        std::this_thread::sleep_for(std::chrono::milliseconds(20));
+        const qint64 t = ultimoTic.load();
+        if (t != 0 && ahoraNs() - t > 30'000'000) pthread_kill(gui, SIGPROF);
+    }
+}
+
+void empezarVigia() {
+    const char* ruta = std::getenv("LIVORA_SONDA_PILAS");
+    if (!ruta || !*ruta) return;
+    fdPilas = open(ruta, O_WRONLY | O_CREAT | O_TRUNC | O_APPEND, 0644);
+    if (fdPilas < 0) return;
+    void* calentar[2];
+    backtrace(calentar, 2); // loads libgcc now, not inside the handler
+    struct sigaction sa {};
+    sa.sa_handler = alSenal;
+    sa.sa_flags = SA_RESTART;
+    sigaction(SIGPROF, &sa, nullptr);
+    std::thread(vigilar, pthread_self()).detach();
+}
 
 class Sonda : public QObject {
 public:
@@ -17,6 +69,7 @@ public:
         connect(&tic_, &QTimer::timeout, this, &Sonda::tic);
         tic_.start();
         reloj_.start();
+        empezarVigia();
     }
     ~Sonda() override { volcar(); }
 
@@ -25,8 +78,15 @@ private:
 
     void tic() {
         const qint64 ahora = reloj_.nsecsElapsed();
+        ultimoTic.store(ahoraNs());
         const double retraso = double(ahora - anterior_) / 1e6 - periodoMs;
         anterior_ = ahora;
+        if (fdPilas >= 0 && retraso > 25) {
+            char linea[64];
+            const int n = std::snprintf(linea, sizeof linea, "tarde %.6f %.2f\n",
+                                        double(ahoraNs()) / 1e9, retraso);
+            [[maybe_unused]] auto r = write(fdPilas, linea, static_cast<std::size_t>(n));
+        }
         pendiente_ += QByteArray::number(QDateTime::currentMSecsSinceEpoch()) + ' ' +
                       QByteArray::number(std::max(retraso, 0.0), 'f', 2) + '\n';
         // Written in batches so the probe itself does not stall the loop it measures, but
