@@ -259,8 +259,13 @@ void Comparador::colocarBarra() {
     barra_->adjustSize();
     const QRectF m = marco();
     const QSize s = barra_->sizeHint();
-    barra_->setGeometry(int(m.right()) - 10 - s.width(), int(m.bottom()) - 10 - s.height(),
-                        s.width(), s.height());
+    // Placed as if "Tamaño real" were shown, so "−" and "+" stay where they are when it
+    // appears: otherwise the second click on "+" lands on it and undoes the zoom.
+    int ancho = s.width();
+    if (!real_->isVisibleTo(barra_))
+        ancho += real_->sizeHint().width() + barra_->layout()->spacing();
+    barra_->setGeometry(int(m.right()) - 10 - ancho, int(m.bottom()) - 10 - s.height(), s.width(),
+                        s.height());
     barra_->setVisible(!m.isEmpty());
 }
 

@@ -70,6 +70,22 @@ TEST_F(ComparadorVista, LaBarraDeZoomSigueLosLimites) {
     EXPECT_EQ(porcentaje(), "100 %");
 }
 
+// Clicking "+" twice in a row must zoom twice: "Tamaño real" appearing after the first
+// click must not slide into the place "+" was.
+TEST_F(ComparadorVista, MasNoSeMueveAlAparecerTamanoReal) {
+    const auto sitio = [&](const char* n) { return boton(n)->mapTo(&c, QPoint(0, 0)); };
+    const QPoint mas = sitio("acercar"), menos = sitio("alejar");
+    boton("acercar")->click();
+    ASSERT_TRUE(boton("tamanoReal")->isVisibleTo(&c));
+    EXPECT_EQ(sitio("acercar"), mas);
+    EXPECT_EQ(sitio("alejar"), menos);
+    const QRect real(sitio("tamanoReal"), boton("tamanoReal")->size());
+    EXPECT_FALSE(real.contains(mas + QPoint(4, 4)));
+    EXPECT_LE(real.right(), int(c.width()));
+    boton("tamanoReal")->click();
+    EXPECT_EQ(sitio("acercar"), mas);
+}
+
 TEST_F(ComparadorVista, LaIdentidadDecideSiSeConservaElEstado) {
     boton("acercar")->click();
     c.alternarLado();
