@@ -11,6 +11,7 @@
 
 #include <QApplication>
 #include <QFileInfo>
+#include <QFont>
 #include <QMessageBox>
 #include <QTimer>
 
@@ -48,6 +49,11 @@ int ejecutarAplicacion(int argc, char** argv) {
     QApplication::setApplicationVersion(LIVORA_VERSION);
     QApplication::setDesktopFileName("livora");
     QApplication::setWindowIcon(QIcon(":/livora/livora.svg"));
+    // The base size is the application font, not a style-sheet rule: a rule on every
+    // widget would override the fonts that captions, badges and popovers set themselves.
+    QFont base = QApplication::font();
+    base.setPixelSize(13);
+    QApplication::setFont(base);
     app.setStyleSheet(Estilo::hojaEstilo());
 
     const QStringList archivos = rutasAbsolutas(app.arguments().mid(1));

@@ -91,7 +91,7 @@ void escalar(QFont& f, double factor) {
 
 QString hojaEstilo() {
     return QStringLiteral(R"(
-QWidget { color: #1d1d1f; font-size: 13px; }
+QWidget { color: #1d1d1f; }
 QMainWindow, QWidget#espacio { background: #f3f3f6; }
 QToolBar { background: #f7f7f9; border: none; border-bottom: 1px solid #e3e3e8; spacing: 4px; padding: 4px 8px; }
 QToolBar QToolButton { border: none; border-radius: 7px; padding: 4px 8px; }

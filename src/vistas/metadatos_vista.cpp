@@ -219,6 +219,9 @@ void PopoverMetadatos::reconstruir() {
 }
 
 void PopoverMetadatos::mostrarBajo(QWidget* ancla) {
+    // Sized with the fonts and paddings a style sheet may give the rows, not before it.
+    for (QWidget* w : findChildren<QWidget*>())
+        w->ensurePolished();
     adjustSize();
     const QPoint abajo = ancla->mapToGlobal(QPoint(ancla->width() / 2, ancla->height()));
     QPoint origen(abajo.x() - width() / 2, abajo.y() + 2);
