@@ -53,7 +53,7 @@ void rasterizar(const Ruta& fuente, std::vector<TrabajoPagina>& trabajos, double
             if (t.ancho < 1) continue;
             auto img = dibujarPagina(*doc, static_cast<int>(i), t.g, dpi, t.ancho, t.alto);
             if (!img) continue;
-            auto jpeg = codificar(*img, Formato::JPEG, calidad, nullptr);
+            auto jpeg = codificarJPEGPagina(*img, calidad);
             if (jpeg && jpegValido(*jpeg, t.ancho, t.alto)) t.jpeg = std::move(jpeg);
         }
     };

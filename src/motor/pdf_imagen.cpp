@@ -96,7 +96,7 @@ QPDFObjectHandle contenidoImagen(QPDF& q, const Ruta& url, const ImagenCargada& 
     bool alfa = img.bands() == 4;
     bool conPerdida = c.cargador == "jpegload" || c.cargador == "heifload";
     if (conPerdida && !alfa) {
-        if (auto jpeg = codificar(img, Formato::JPEG, 0.92, nullptr))
+        if (auto jpeg = codificarJPEGPagina(img, 0.92))
             return imagenXObject(q, std::string(jpeg->begin(), jpeg->end()), "/DCTDecode", w, h,
                                  "/DeviceRGB");
     }

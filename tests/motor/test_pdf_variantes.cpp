@@ -39,7 +39,19 @@ struct ImagenPagina {
     std::int64_t ancho = 0, alto = 0;
     bool dct = false;
     bool unicoContenido = false;
+    int sof = -1; // the JPEG's frame marker: 0xC0 baseline, 0xC2 progressive
 };
+
+// Walks the JPEG's segments up to its frame header.
+int marcaDeTrama(const std::string& j) {
+    std::size_t i = 2;
+    while (i + 4 <= j.size() && static_cast<unsigned char>(j[i]) == 0xFF) {
+        const int m = static_cast<unsigned char>(j[i + 1]);
+        if (m >= 0xC0 && m <= 0xCF && m != 0xC4 && m != 0xC8 && m != 0xCC) return m;
+        i += 2 + (static_cast<unsigned char>(j[i + 2]) << 8 | static_cast<unsigned char>(j[i + 3]));
+    }
+    return -1;
+}
 // The page's raster, when it is one JPEG image drawn over the whole page.
 ImagenPagina imagenDe(QPDFObjectHandle pagina) {
     ImagenPagina r;
@@ -50,6 +62,11 @@ ImagenPagina imagenDe(QPDFObjectHandle pagina) {
     r.ancho = d.getKey("/Width").getIntValue();
     r.alto = d.getKey("/Height").getIntValue();
     r.dct = d.getKey("/Filter").isNameAndEquals("/DCTDecode");
+    if (r.dct) {
+        auto datos = img.getRawStreamData();
+        r.sof = marcaDeTrama(
+            std::string(reinterpret_cast<const char*>(datos->getBuffer()), datos->getSize()));
+    }
     r.unicoContenido = !pagina.hasKey("/Annots") && !pagina.getKey("/Resources").hasKey("/Font");
     return r;
 }
@@ -98,6 +115,8 @@ TEST(VariantesPDF, CuatroFilasEnOrdenEnUnaCarpetaConBase) {
         EXPECT_EQ(im.ancho, tamanos[i][0]) << v.sufijo;
         EXPECT_EQ(im.alto, tamanos[i][1]) << v.sufijo;
         EXPECT_TRUE(im.dct);
+        // Baseline: some printers' PDF interpreters cannot decode progressive JPEG.
+        EXPECT_EQ(im.sof, 0xC0) << v.sufijo;
         EXPECT_TRUE(im.unicoContenido);
     }
     // The raster rows shrink with the resolution.
