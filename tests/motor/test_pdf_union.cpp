@@ -1,15 +1,13 @@
+#include "comun.h"
 #include "test_pdf_comun.h"
 
 #include "motor/ingesta_pdf.h"
 #include "motor/pdf.h"
 
-#include <array>
-#include <cstdio>
 #include <fstream>
 
 #include <gtest/gtest.h>
 #include <nlohmann/json.hpp>
-#include <sys/wait.h>
 
 using namespace Livora;
 using namespace LivoraPrueba;
@@ -32,20 +30,7 @@ QPDFObjectHandle imagenUnica(QPDF& q) {
     return xo.getKey(*xo.getKeys().begin());
 }
 
-struct Salida {
-    int estado = -1;
-    std::string texto;
-};
-Salida cli(const std::string& args) {
-    Salida s;
-    FILE* p = ::popen((std::string(LIVORA_CLI) + " " + args + " 2>&1").c_str(), "r");
-    std::array<char, 4096> buf{};
-    while (std::fgets(buf.data(), buf.size(), p))
-        s.texto += buf.data();
-    int st = ::pclose(p);
-    s.estado = WIFEXITED(st) ? WEXITSTATUS(st) : -1;
-    return s;
-}
+using Livora::Pruebas::ejecutarCli;
 
 std::string q(const Ruta& r) {
     return "'" + r.string() + "'";
@@ -193,7 +178,7 @@ TEST(IngestaPDF, RegistroCompleto) {
 
 TEST(CliPDF, JsonContrasenasYOpciones) {
     Ruta normal = crearPDF("cli.pdf", a4(2));
-    auto s = cli("--json " + q(normal));
+    auto s = ejecutarCli("--json " + q(normal));
     ASSERT_EQ(s.estado, 0) << s.texto;
     auto j = nlohmann::json::parse(s.texto);
     EXPECT_EQ(j["paginas"], 2);
@@ -202,13 +187,13 @@ TEST(CliPDF, JsonContrasenasYOpciones) {
     EXPECT_FALSE(j["seleccionada"].is_null());
 
     Ruta prot = crearPDF("cli_protegido.pdf", a4(1), Cifrado{"abre", "jefe"});
-    auto sin = cli(q(prot));
+    auto sin = ejecutarCli(q(prot));
     EXPECT_EQ(sin.estado, 3);
     EXPECT_NE(sin.texto.find("«cli_protegido.pdf» está protegido"), std::string::npos) << sin.texto;
-    auto mala = cli("--contrasena nada " + q(prot));
+    auto mala = ejecutarCli("--contrasena nada " + q(prot));
     EXPECT_EQ(mala.estado, 3);
     EXPECT_NE(mala.texto.find("Contraseña incorrecta"), std::string::npos);
-    auto buena = cli("--json --contrasena abre --proteger nueva --titulo 'Año' " + q(prot));
+    auto buena = ejecutarCli("--json --contrasena abre --proteger nueva --titulo 'Año' " + q(prot));
     ASSERT_EQ(buena.estado, 0) << buena.texto;
     auto jb = nlohmann::json::parse(buena.texto);
     EXPECT_EQ(jb["url"], prot.string());
@@ -220,7 +205,7 @@ TEST(CliPDF, JsonContrasenasYOpciones) {
 
     Ruta texto = carpetaPrueba() / "falso.pdf";
     std::ofstream(texto) << "texto";
-    auto f = cli(q(texto));
+    auto f = ejecutarCli(q(texto));
     EXPECT_EQ(f.estado, 1);
     EXPECT_NE(f.texto.find("❌ falso.pdf: No se pudo abrir falso.pdf"), std::string::npos);
 }
@@ -230,12 +215,12 @@ TEST(CliPDF, UnirEscribeLaSalidaYAvisaDeLosOmitidos) {
     Ruta roto = carpetaPrueba() / "roto_unir.pdf";
     std::ofstream(roto) << "nada";
     Ruta salida = carpetaPrueba() / "unido.pdf";
-    auto s =
-        cli("--unir " + q(salida) + " " + q(a) + " " + q(dato("foto_exif.jpg")) + " " + q(roto));
+    auto s = ejecutarCli("--unir " + q(salida) + " " + q(a) + " " + q(dato("foto_exif.jpg")) + " " +
+                         q(roto));
     EXPECT_EQ(s.estado, 1) << s.texto;
     EXPECT_NE(s.texto.find("⚠️ No se pudo unir: roto_unir.pdf"), std::string::npos) << s.texto;
     EXPECT_EQ(paginasDe(salida).size(), 3u);
-    auto ok = cli("--json --unir " + q(salida) + " " + q(a) + " " + q(a));
+    auto ok = ejecutarCli("--json --unir " + q(salida) + " " + q(a) + " " + q(a));
     ASSERT_EQ(ok.estado, 0) << ok.texto;
     auto j = nlohmann::json::parse(ok.texto);
     EXPECT_EQ(j["esCombinado"], true);
