@@ -16,8 +16,8 @@ nlohmann::json aJson(const ArchivoEstado& a) {
     j["esImagen"] = a.esImagen;
     j["bytesOriginal"] = a.bytesOriginal;
     if (a.fuente) {
-        j["ancho"] = a.fuente->width();
-        j["alto"] = a.fuente->height();
+        j["ancho"] = a.fuente->ancho;
+        j["alto"] = a.fuente->alto;
     }
     j["resumenMetadatos"] = nlohmann::json::array();
     for (const auto& m : a.resumenMetadatos)
@@ -54,7 +54,7 @@ void imprimir(const ArchivoEstado& a, const Opciones& o) {
         return;
     }
     std::cout << a.url.filename().string() << " · " << formatoBytes(a.bytesOriginal);
-    if (a.fuente) std::cout << " · " << a.fuente->width() << " × " << a.fuente->height() << " px";
+    if (a.fuente) std::cout << " · " << a.fuente->ancho << " × " << a.fuente->alto << " px";
     if (!a.esImagen)
         std::cout << " · " << a.paginas.size() << (a.paginas.size() == 1 ? " página" : " páginas");
     std::cout << "\n";

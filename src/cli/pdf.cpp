@@ -40,7 +40,7 @@ Resultado<void> aplicarOpciones(ArchivoEstado& a, const OpcionesPDF& opciones) {
     auto salida = variantesPDF(a.paginas, opciones);
     if (!salida) return salida.error();
     a.opcionesPDF = opciones;
-    a.previewAntes = std::move(salida->preview);
+    a.previewAntes = enMemoria(std::move(salida->preview));
     a.variantes = std::move(salida->variantes);
     a.seleccionada = reseleccion(a.variantes, sufijo);
     return {};

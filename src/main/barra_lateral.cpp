@@ -54,7 +54,7 @@ QWidget* filaArchivo(const ArchivoEstado& a, qreal dpr, QWidget* padre) {
     QImage img;
     if (a.previewAntes)
         img =
-            CachePrevias::global().deImagen(claveMiniatura(a), *a.previewAntes, kLadoMiniatura * 3);
+            CachePrevias::global().deFuente(claveMiniatura(a), *a.previewAntes, kLadoMiniatura * 3);
     if (!img.isNull())
         mini->setPixmap(redondeada(img, kLadoMiniatura, dpr));
     else

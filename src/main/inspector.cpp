@@ -234,7 +234,7 @@ void Inspector::mostrar(const EstadoVentana& e) {
     const Variante* v = e.varianteActiva();
     personalizada_->setVisible(a->esImagen && v && v->sufijo == "personalizada");
     if (a->fuente)
-        controles_->setFuente(TamanoFuente{a->fuente->width(), a->fuente->height()});
+        controles_->setFuente(TamanoFuente{a->fuente->ancho, a->fuente->alto});
     else
         controles_->setFuente(std::nullopt);
     controles_->setAjustes(e.ajustes);

@@ -214,13 +214,15 @@ void PanelDerecho::mostrar(const EstadoVentana& e) {
             QString::fromStdString(a->id.texto()) + (a->recortado ? "-true" : "-false");
         comparador_->setIdentidad(id);
         // The before picture changes with the record, a crop or a new source bitmap.
-        const QString claveAntes = id + QString::number(quintptr(a->previewAntes->get_image()), 16);
+        const QString claveAntes = id + QString::fromStdString(a->previewAntes->clave());
         if (claveAntes != claveAntes_) {
             claveAntes_ = claveAntes;
             // Decoded off the interface thread at the size the frame needs: converting a
             // 12 MP picture here stalled the window for a quarter of a second or more.
-            const Imagen& antes = *a->previewAntes;
-            comparador_->setAntes(QSize(antes.width(), antes.height()), proveedorImagen(antes));
+            const ImagenFuente& antes = *a->previewAntes;
+            comparador_->setAntes(
+                QSize(static_cast<int>(antes.ancho), static_cast<int>(antes.alto)),
+                proveedorFuente(antes));
         }
         const QString claveDespues =
             QString::fromStdString(v->id.texto() + v->urlTemp.string()) + QString::number(v->bytes);

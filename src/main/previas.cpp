@@ -1,5 +1,7 @@
 #include "main/previas.h"
 
+#include "motor/fuente.h"
+
 #include <QThreadPool>
 
 #include <glib.h>
@@ -29,15 +31,6 @@ QImage previaDeArchivo(const Ruta& archivo, int maxLado) {
         auto img = vips::VImage::thumbnail(archivo.c_str(), maxLado,
                                            vips::VImage::option()->set("size", VIPS_SIZE_DOWN));
         return aQImage(img);
-    } catch (const vips::VError&) {
-        return {};
-    }
-}
-
-QImage previaDeImagen(const Imagen& img, int maxLado) {
-    try {
-        return aQImage(
-            img.thumbnail_image(maxLado, vips::VImage::option()->set("size", VIPS_SIZE_DOWN)));
     } catch (const vips::VError&) {
         return {};
     }
@@ -78,15 +71,13 @@ QImage CachePrevias::pedir(const QString& clave, std::function<QImage()> produci
     return {};
 }
 
-QImage CachePrevias::deArchivo(const Ruta& archivo, int maxLado) {
+QImage CachePrevias::deFuente(const QString& id, const ImagenFuente& fuente, int maxLado) {
     const QString clave =
-        QStringLiteral("f:%1:%2").arg(QString::fromStdString(archivo.string())).arg(maxLado);
-    return pedir(clave, [archivo, maxLado] { return previaDeArchivo(archivo, maxLado); });
-}
-
-QImage CachePrevias::deImagen(const QString& id, const Imagen& img, int maxLado) {
-    const QString clave = QStringLiteral("m:%1:%2").arg(id).arg(maxLado);
-    return pedir(clave, [img, maxLado] { return previaDeImagen(img, maxLado); });
+        QStringLiteral("m:%1:%2:%3").arg(id, QString::fromStdString(fuente.clave())).arg(maxLado);
+    return pedir(clave, [fuente, maxLado] {
+        auto img = previaFuente(fuente, maxLado, maxLado);
+        return img ? aQImage(*img) : QImage();
+    });
 }
 
 void CachePrevias::guardar(const QString& clave, QImage img) {

@@ -17,8 +17,6 @@ namespace Livora {
 QImage aQImage(vips::VImage img);
 // The picture in a file, shrunk to fit `maxLado` (never enlarged, orientation applied).
 QImage previaDeArchivo(const Ruta& archivo, int maxLado);
-// An in-memory picture shrunk the same way.
-QImage previaDeImagen(const Imagen& img, int maxLado);
 
 // Display images decoded on demand on the thread pool and kept in a least-recently-used
 // cache bounded in bytes, so open files never hold every alternative's full pixels.
@@ -32,8 +30,7 @@ public:
     // The cached picture for `clave`, or a null image while `producir` runs in the
     // background; `lista` is emitted when it arrives.
     QImage pedir(const QString& clave, std::function<QImage()> producir);
-    QImage deArchivo(const Ruta& archivo, int maxLado);
-    QImage deImagen(const QString& id, const Imagen& img, int maxLado);
+    QImage deFuente(const QString& id, const ImagenFuente& fuente, int maxLado);
     std::size_t bytes() const { return bytes_; }
 
 Q_SIGNALS:

@@ -21,7 +21,7 @@ std::string subtitulo(const EstadoVentana& e) {
         return std::to_string(n) + " página" + (n == 1 ? "" : "s") + " · " + tam;
     }
     if (a->fuente)
-        return std::to_string(a->fuente->width()) + " × " + std::to_string(a->fuente->height()) +
+        return std::to_string(a->fuente->ancho) + " × " + std::to_string(a->fuente->alto) +
                " px · " + tam;
     return tam;
 }

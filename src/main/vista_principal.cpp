@@ -499,7 +499,7 @@ void VistaPrincipal::regenerarPDF() {
                 // The record keeps its former alternatives.
                 if (vigente) avisar("❌ " + r.error().mensaje);
             } else if (vigente) {
-                x->previewAntes = std::move(r->preview);
+                x->previewAntes = enMemoria(std::move(r->preview));
                 x->variantes = std::move(r->variantes);
                 x->seleccionada = reseleccion(x->variantes, sufijo);
             }

@@ -1,4 +1,5 @@
 #pragma once
+#include "modelo/imagen_fuente.h"
 #include "modelo/propiedades.h"
 #include "modelo/uuid.h"
 
@@ -106,11 +107,13 @@ struct ArchivoEstado {
     Ruta url;
     bool esImagen = true;
     std::int64_t bytesOriginal = 0;
-    std::optional<Imagen> fuente;
-    std::optional<Imagen> fuenteOriginal;
+    // The working picture (the original with the current cut) and the original, both as
+    // recipes decoded on demand; the "before" picture shown for the record.
+    std::optional<ImagenFuente> fuente;
+    std::optional<ImagenFuente> fuenteOriginal;
     std::optional<Propiedades> metadatos;
     std::vector<ItemMetadato> resumenMetadatos;
-    std::optional<Imagen> previewAntes;
+    std::optional<ImagenFuente> previewAntes;
     std::vector<Variante> variantes;
     std::optional<Uuid> seleccionada;
     bool recortado = false;

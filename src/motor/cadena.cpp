@@ -4,11 +4,12 @@
 #include "motor/capas.h"
 #include "motor/filtros.h"
 #include "motor/fondo.h"
+#include "motor/fuente.h"
 
 namespace Livora {
 
 EntradaCadena entradaCadena(const ArchivoEstado& archivo, const AjustesImagen& ajustes) {
-    return EntradaCadena{archivo.fuente.value_or(Imagen{}),
+    return EntradaCadena{archivo.fuente.value_or(ImagenFuente{}),
                          ajustes,
                          archivo.filtros,
                          archivo.capas,
@@ -16,8 +17,8 @@ EntradaCadena entradaCadena(const ArchivoEstado& archivo, const AjustesImagen& a
                          archivo.sinFondo};
 }
 
-Imagen imagenEditada(const EntradaCadena& e) {
-    Imagen imagen = e.fuente;
+Imagen imagenEditada(const Imagen& fuente, const EntradaCadena& e) {
+    Imagen imagen = fuente;
     // No subject (or no model): the picture keeps its background, without a notice.
     if (e.sinFondo)
         if (auto recortada = quitarFondo(imagen)) imagen = *recortada;
@@ -26,8 +27,9 @@ Imagen imagenEditada(const EntradaCadena& e) {
 }
 
 Resultado<std::vector<Variante>> cadenaImagen(const EntradaCadena& e) {
-    if (e.fuente.get_image() == nullptr) return error("No se pudo abrir la imagen");
-    return variantesImagen(imagenEditada(e), e.ajustes, e.metadatos, e.sinFondo);
+    auto fuente = decodificarFuente(e.fuente);
+    if (!fuente || fuente->get_image() == nullptr) return error("No se pudo abrir la imagen");
+    return variantesImagen(imagenEditada(*fuente, e), e.ajustes, e.metadatos, e.sinFondo);
 }
 
 } // namespace Livora

@@ -8,7 +8,7 @@ namespace Livora {
 
 // Everything an image regeneration needs, copied on the caller's thread.
 struct EntradaCadena {
-    Imagen fuente;
+    ImagenFuente fuente;
     AjustesImagen ajustes;
     FiltroAjustes filtros;
     std::vector<CapaTexto> capas;
@@ -18,9 +18,9 @@ struct EntradaCadena {
 
 EntradaCadena entradaCadena(const ArchivoEstado& archivo, const AjustesImagen& ajustes);
 
-// The picture the alternatives are encoded from: the source, background removed when
-// sinFondo (kept as it is when that yields nothing), then the filters, then the layers.
-Imagen imagenEditada(const EntradaCadena& entrada);
+// The picture the alternatives are encoded from: the decoded source, background removed
+// when sinFondo (kept as it is when that yields nothing), then the filters, then the layers.
+Imagen imagenEditada(const Imagen& fuente, const EntradaCadena& entrada);
 
 // The image chain: background removal when sinFondo (keeping the source when it yields
 // nothing), colour filters, text layers, then the alternatives.

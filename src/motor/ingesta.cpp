@@ -4,34 +4,57 @@
 #include "motor/archivos.h"
 #include "motor/codec.h"
 #include "motor/filtros.h"
+#include "motor/fuente.h"
 #include "motor/metadatos.h"
 
 namespace Livora {
 
-Resultado<ArchivoEstado> cargarRegistroImagen(const Ruta& url) {
-    ArchivoEstado a;
+namespace {
+
+// The record with its picture decoded once: everything intake derives from the pixels
+// is made here, then the record keeps only the recipe.
+struct Registro {
+    ArchivoEstado archivo;
+    Imagen pixeles;
+};
+
+Resultado<Registro> cargar(const Ruta& url) {
+    Registro r;
+    ArchivoEstado& a = r.archivo;
     a.url = url;
     a.esImagen = true;
     a.bytesOriginal = tamano(url);
     auto cargada = cargarImagen(url);
     if (!cargada) return error("No se pudo abrir la imagen");
-    a.fuente = cargada->imagen;
-    a.fuenteOriginal = cargada->imagen;
+    r.pixeles = cargada->imagen;
+    a.fuente = ImagenFuente::deArchivo(url, r.pixeles.width(), r.pixeles.height());
+    a.fuenteOriginal = a.fuente;
+    a.previewAntes = a.fuente;
     a.metadatos = cargada->propiedades;
     a.resumenMetadatos = resumenMetadatos(a.metadatos);
-    a.previewAntes = cargada->imagen;
-    a.miniaturasFiltros = miniaturasFiltros(cargada->imagen);
-    return a;
+    a.miniaturasFiltros = miniaturasFiltros(r.pixeles);
+    // A new record becomes the active one: its first edit should not decode it again.
+    recordarFuente(*a.fuente, r.pixeles);
+    return r;
+}
+
+} // namespace
+
+Resultado<ArchivoEstado> cargarRegistroImagen(const Ruta& url) {
+    auto r = cargar(url);
+    if (!r) return r.error();
+    return std::move(r->archivo);
 }
 
 Resultado<ArchivoEstado> ingestaImagen(const Ruta& url, const AjustesImagen& ajustes) {
-    auto a = cargarRegistroImagen(url);
-    if (!a) return a;
-    auto variantes = variantesImagen(*a->fuente, ajustes, a->metadatos, false);
+    auto r = cargar(url);
+    if (!r) return r.error();
+    ArchivoEstado& a = r->archivo;
+    auto variantes = variantesImagen(r->pixeles, ajustes, a.metadatos, false);
     if (!variantes) return variantes.error();
-    a->variantes = std::move(*variantes);
-    a->seleccionada = seleccionInicial(a->variantes, a->bytesOriginal);
-    return a;
+    a.variantes = std::move(*variantes);
+    a.seleccionada = seleccionInicial(a.variantes, a.bytesOriginal);
+    return std::move(a);
 }
 
 } // namespace Livora

@@ -20,7 +20,7 @@ Resultado<ArchivoEstado> ingestaPDF(const Ruta& url, const Ruta& fuente, bool es
         return error("No se pudo abrir " + fuente.filename().string());
     auto salida = variantesPDF(a.paginas, a.opcionesPDF);
     if (!salida) return salida.error();
-    a.previewAntes = std::move(salida->preview);
+    a.previewAntes = enMemoria(std::move(salida->preview));
     a.variantes = std::move(salida->variantes);
     a.seleccionada = seleccionInicial(a.variantes, a.bytesOriginal);
     a.miniaturas = miniaturas(a.paginas, {});

@@ -3,6 +3,7 @@
 #include "motor/pdf.h"
 
 #include "motor/codec.h"
+#include "motor/fuente.h"
 
 #include <vips/vips8>
 
@@ -72,6 +73,16 @@ ProveedorImagen proveedorArchivo(const Ruta& ruta, std::optional<std::string> co
                                                  ->set("height", maximo.height())
                                                  ->set("size", VIPS_SIZE_DOWN));
             return aQImage(v);
+        });
+    };
+}
+
+ProveedorImagen proveedorFuente(const ImagenFuente& fuente) {
+    return [fuente](QSize maximo) -> QImage {
+        if (maximo.isEmpty()) return {};
+        return protegida([&] {
+            auto img = previaFuente(fuente, maximo.width(), maximo.height());
+            return img ? aQImage(*img) : QImage();
         });
     };
 }

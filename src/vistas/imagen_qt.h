@@ -23,6 +23,8 @@ QImage imagenQt(const Imagen& img);
 // A protected PDF output needs its password to be read back.
 ProveedorImagen proveedorArchivo(const Ruta& ruta,
                                  std::optional<std::string> contrasena = std::nullopt);
+// A record's picture, decoded at the size asked (shrunk while loading where it can).
+ProveedorImagen proveedorFuente(const ImagenFuente& fuente);
 // The same from a picture already in memory.
 ProveedorImagen proveedorImagen(const Imagen& img);
 ProveedorImagen proveedorImagen(const QImage& img);

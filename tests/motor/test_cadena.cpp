@@ -72,10 +72,11 @@ private:
 
 TEST(Cadena, SinEdicionesLasSalidasSonIdenticas) {
     EntradaCadena e;
-    e.fuente = imagenPrueba(240, 160);
-    EXPECT_EQ(imagenEditada(e).get_image(), e.fuente.get_image());
+    const Imagen img = imagenPrueba(240, 160);
+    e.fuente = ImagenFuente::enMemoria(img);
+    EXPECT_EQ(imagenEditada(img, e).get_image(), img.get_image());
     auto con = cadenaImagen(e);
-    auto sin = variantesImagen(e.fuente, e.ajustes, e.metadatos, false);
+    auto sin = variantesImagen(img, e.ajustes, e.metadatos, false);
     ASSERT_TRUE(con && sin);
     for (const char* sufijo : {"sin-perdida", "alta", "personalizada"}) {
         auto* a = buscar(*con, sufijo);
@@ -87,22 +88,22 @@ TEST(Cadena, SinEdicionesLasSalidasSonIdenticas) {
 
 TEST(Cadena, FiltrosAntesQueLasCapas) {
     EntradaCadena e;
-    e.fuente = lienzo(200, 100, 0);
+    const Imagen img = lienzo(200, 100, 0);
     e.filtros.preset = "invertir";
     e.capas = {capaBlanca("█")};
-    Imagen r = imagenEditada(e);
+    Imagen r = imagenEditada(img, e);
     // The background was inverted to white; the white text drawn afterwards stays white,
     // so the centre is white too (drawn first, it would have turned black).
     EXPECT_EQ(r.getpoint(2, 2), (std::vector<double>{255, 255, 255}));
     EXPECT_EQ(r.getpoint(100, 50), (std::vector<double>{255, 255, 255}));
     e.capas[0].color = Color{1, 0, 0, 1};
-    EXPECT_EQ(imagenEditada(e).getpoint(100, 50), (std::vector<double>{255, 0, 0}));
+    EXPECT_EQ(imagenEditada(img, e).getpoint(100, 50), (std::vector<double>{255, 0, 0}));
 }
 
 TEST(Cadena, SinFondoSinSujetoConservaElFondoYDaUnaSalida) {
     SinModelo sinModelo;
     EntradaCadena e;
-    e.fuente = imagenPrueba(120, 80);
+    e.fuente = ImagenFuente::enMemoria(imagenPrueba(120, 80));
     e.sinFondo = true;
     e.filtros.preset = "mono";
     e.ajustes.objetivoKB = 10;
@@ -133,7 +134,7 @@ TEST(Cadena, QuitarFondoAntesQueLasCapas) {
     auto foto = cargarImagen(datos("mariquita.jpg"));
     ASSERT_TRUE(foto);
     EntradaCadena e;
-    e.fuente = foto->imagen;
+    e.fuente = ImagenFuente::enMemoria(foto->imagen);
     e.sinFondo = true;
     CapaTexto c = capaBlanca("█");
     c.posY = 0.1;

@@ -160,7 +160,7 @@ TEST(Textos, SubtituloDeImagenPDFYSinActivo) {
     e.archivos.push_back(img);
     e.archivoActivoID = img.id;
     EXPECT_EQ(subtitulo(e), "532 bytes");
-    e.archivos[1].fuente = vips::VImage::black(480, 320);
+    e.archivos[1].fuente = ImagenFuente::enMemoria(vips::VImage::black(480, 320));
     EXPECT_EQ(subtitulo(e), "480 × 320 px · 532 bytes");
 }
 

@@ -31,7 +31,7 @@ protected:
         m.ingestaImagen = [carpeta](const Ruta& url, const AjustesImagen&) {
             ArchivoEstado a = registroFalso(url, carpeta, 1000,
                                             {{"alta", 500}, {"media", 300}, {"objetivo", 200}});
-            a.fuente = a.fuenteOriginal = vips::VImage::black(40, 30);
+            a.fuente = a.fuenteOriginal = ImagenFuente::enMemoria(vips::VImage::black(40, 30));
             a.previewAntes = a.fuente;
             return Resultado<ArchivoEstado>(a);
         };

@@ -36,7 +36,7 @@ protected:
                          : std::vector<std::pair<std::string, int>>{
                                {"alta", 400}, {"media", 300}, {"personalizada", 2000}};
             ArchivoEstado a = registroFalso(url, carpeta, 1000, s);
-            a.fuente = a.fuenteOriginal = vips::VImage::black(64, 48);
+            a.fuente = a.fuenteOriginal = ImagenFuente::enMemoria(vips::VImage::black(64, 48));
             a.previewAntes = a.fuente;
             return Resultado<ArchivoEstado>(a);
         };
@@ -147,7 +147,7 @@ TEST_F(Widgets, ReglasDelAreaDeContenido) {
     e.modoRecorte = true;
     EXPECT_EQ(contenidoPara(e), Contenido::Vacio)
         << "without a before picture the crop falls through";
-    e.archivos[0].previewAntes = vips::VImage::black(4, 4);
+    e.archivos[0].previewAntes = ImagenFuente::enMemoria(vips::VImage::black(4, 4));
     EXPECT_EQ(contenidoPara(e), Contenido::Recorte);
     e.modoRecorte = false;
     EXPECT_EQ(contenidoPara(e), Contenido::Comparacion);
