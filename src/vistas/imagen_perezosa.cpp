@@ -1,5 +1,6 @@
 #include "vistas/imagen_perezosa.h"
 
+#include <QCoreApplication>
 #include <QThreadPool>
 #include <QtConcurrent/QtConcurrentRun>
 
@@ -10,10 +11,13 @@ namespace Livora {
 namespace {
 
 // Display decodes get their own threads so they never queue behind long regenerations.
+// A decode still running when the application ends would race the libraries' teardown
+// (codec modules loading while others unload), so the end waits for them.
 QThreadPool& hilosVista() {
     static QThreadPool* pool = [] {
         auto* p = new QThreadPool;
         p->setMaxThreadCount(2);
+        qAddPostRoutine([] { hilosVista().waitForDone(); });
         return p;
     }();
     return *pool;
