@@ -108,18 +108,95 @@ VImage aSRGB8(VImage img) {
 
 } // namespace
 
+namespace {
+
+// Where stored pixel (x, y) lands in the upright picture: x' = ax·x + bx·y + c, likewise y'.
+struct Giro {
+    VipsImage* destino = nullptr;
+    int ax = 1, bx = 0, cx = 0, ay = 0, by = 1, cy = 0;
+};
+
+Giro giroExif(int orientacion, int w, int h) {
+    switch (orientacion) {
+    case 2:
+        return {nullptr, -1, 0, w - 1, 0, 1, 0};
+    case 3:
+        return {nullptr, -1, 0, w - 1, 0, -1, h - 1};
+    case 4:
+        return {nullptr, 1, 0, 0, 0, -1, h - 1};
+    case 5:
+        return {nullptr, 0, 1, 0, 1, 0, 0};
+    case 6:
+        return {nullptr, 0, -1, h - 1, 1, 0, 0};
+    case 7:
+        return {nullptr, 0, -1, h - 1, -1, 0, w - 1};
+    case 8:
+        return {nullptr, 0, 1, 0, -1, 0, w - 1};
+    default:
+        return {};
+    }
+}
+
+// Called with the stored rows in file order; copies each pixel to its upright place. A
+// turned row becomes a column, so rows are walked pixel by pixel across the whole strip,
+// which writes the strip's pixels of one upright row side by side.
+int escribirGirado(VipsRegion* region, VipsRect* area, void* datos) {
+    const Giro& g = *static_cast<const Giro*>(datos);
+    const std::size_t pel = VIPS_IMAGE_SIZEOF_PEL(g.destino);
+    auto copiar = [&](int x, int y) {
+        const int dx = g.ax * x + g.bx * y + g.cx, dy = g.ay * x + g.by * y + g.cy;
+        std::memcpy(VIPS_IMAGE_ADDR(g.destino, dx, dy), VIPS_REGION_ADDR(region, x, y), pel);
+    };
+    const int x0 = area->left, x1 = area->left + area->width;
+    const int y0 = area->top, y1 = area->top + area->height;
+    if (g.bx == 0) {
+        for (int y = y0; y < y1; ++y)
+            for (int x = x0; x < x1; ++x)
+                copiar(x, y);
+    } else {
+        for (int x = x0; x < x1; ++x)
+            for (int y = y0; y < y1; ++y)
+                copiar(x, y);
+    }
+    return 0;
+}
+
+// Decodes a loader opened for sequential access once, top to bottom, into memory, turned
+// by its orientation on the way. Random access plus autorot would hold the whole stored
+// picture and its turned copy at once; sequential access plus autorot fails on large
+// turned JPEG and TIFF files ("out of order read"). Throws vips::VError.
+VImage decodificarErguida(VImage cargador) {
+    const int orientacion = vips_image_get_orientation(cargador.get_image());
+    // Colour conversion runs per pixel, so it streams with the decode. It also runs while
+    // the loader image (and the ICC blob heifload frees with it) is alive.
+    VImage fuente = aSRGB8(cargador);
+    if (orientacion < 2 || orientacion > 8) return sinMetadatos(fuente.copy_memory());
+
+    const int w = fuente.width(), h = fuente.height();
+    const bool cruza = orientacion >= 5;
+    Giro g = giroExif(orientacion, w, h);
+    g.destino = vips_image_new_memory();
+    VImage destino(g.destino); // owns it
+    vips_image_init_fields(g.destino, cruza ? h : w, cruza ? w : h, fuente.bands(),
+                           VIPS_FORMAT_UCHAR, VIPS_CODING_NONE, VIPS_INTERPRETATION_sRGB,
+                           cruza ? fuente.yres() : fuente.xres(),
+                           cruza ? fuente.xres() : fuente.yres());
+    if (vips_image_write_prepare(g.destino) != 0 ||
+        vips_sink_disc(fuente.get_image(), escribirGirado, &g) != 0)
+        throw vips::VError();
+    return destino;
+}
+
+} // namespace
+
 std::optional<ImagenCargada> cargarImagen(const Ruta& url) {
     iniciarMotor();
     try {
-        VImage cabecera = VImage::new_from_file(url.c_str());
-        std::int64_t w = cabecera.width(), h = cabecera.height();
+        VImage cargador = VImage::new_from_file(
+            url.c_str(), VImage::option()->set("access", VIPS_ACCESS_SEQUENTIAL));
+        std::int64_t w = cargador.width(), h = cargador.height();
         if (w < 1 || h < 1 || w * h > maxPixelesImagen) return std::nullopt;
-        VImage img = VImage::new_from_file(url.c_str(),
-                                           VImage::option()->set("access", VIPS_ACCESS_SEQUENTIAL));
-        img = aSRGB8(img.autorot());
-        // Materialise while the loader image (and its blobs) is still alive.
-        img = sinMetadatos(img.copy_memory());
-        ImagenCargada r{img, leerPropiedades(url)};
+        ImagenCargada r{decodificarErguida(cargador), leerPropiedades(url)};
         if (r.propiedades) {
             r.propiedades->pixelWidth = w;
             r.propiedades->pixelHeight = h;
@@ -134,10 +211,12 @@ std::optional<ImagenCargada> cargarImagen(const Ruta& url) {
 std::optional<Imagen> decodificar(const Bytes& datos) {
     iniciarMotor();
     try {
-        VImage img = VImage::new_from_buffer(datos.data(), datos.size(), "");
-        if (static_cast<std::int64_t>(img.width()) * img.height() > maxPixelesImagen)
+        VImage cargador =
+            VImage::new_from_buffer(datos.data(), datos.size(), "",
+                                    VImage::option()->set("access", VIPS_ACCESS_SEQUENTIAL));
+        if (static_cast<std::int64_t>(cargador.width()) * cargador.height() > maxPixelesImagen)
             return std::nullopt;
-        return sinMetadatos(aSRGB8(img.autorot()).copy_memory());
+        return decodificarErguida(cargador);
     } catch (const vips::VError&) {
         vips_error_clear();
         return std::nullopt;
