@@ -6,6 +6,7 @@
 //   generar_corpus DATOS SALIDA
 #define POINTERHOLDER_TRANSITION 4
 #include "motor/codec.h"
+#include "motor/png.h"
 
 #include <cstdio>
 #include <cstring>
@@ -21,7 +22,6 @@
 #include <qpdf/QPDFWriter.hh>
 #include <tiffio.h>
 #include <webp/encode.h>
-#include <zlib.h>
 
 namespace fs = std::filesystem;
 using vips::VImage;
@@ -45,12 +45,12 @@ VImage sinMetadatos(const VImage& img) {
     return limpia.copy(VImage::option()->set("interpretation", img.interpretation()));
 }
 
-std::string png(const VImage& img) {
+Livora::Bytes png(const VImage& img) {
     void* buf = nullptr;
     std::size_t n = 0;
     if (vips_pngsave_buffer(img.get_image(), &buf, &n, "strip", TRUE, nullptr) != 0)
         throw vips::VError();
-    std::string r(static_cast<char*>(buf), n);
+    Livora::Bytes r(static_cast<std::uint8_t*>(buf), static_cast<std::uint8_t*>(buf) + n);
     g_free(buf);
     return r;
 }
@@ -95,61 +95,38 @@ std::string leer(const fs::path& p) {
 void escribir(const std::string& nombre, const std::string& bytes) {
     std::ofstream(salida / nombre, std::ios::binary) << bytes;
 }
-
-// PNG chunk surgery: insert a chunk after IHDR, or drop every chunk of a type.
-std::string chunk(const std::string& tipo, const std::string& datos) {
-    std::string c(4, '\0');
-    const auto n = static_cast<std::uint32_t>(datos.size());
-    for (int i = 0; i < 4; ++i)
-        c[i] = static_cast<char>(n >> (24 - 8 * i));
-    std::string cuerpo = tipo + datos;
-    c += cuerpo;
-    const auto crc = static_cast<std::uint32_t>(
-        crc32(0, reinterpret_cast<const Bytef*>(cuerpo.data()), static_cast<uInt>(cuerpo.size())));
-    for (int i = 0; i < 4; ++i)
-        c += static_cast<char>(crc >> (24 - 8 * i));
-    return c;
-}
-std::string sinChunk(const std::string& png, const std::string& tipo) {
-    std::string r = png.substr(0, 8);
-    for (std::size_t p = 8; p + 12 <= png.size();) {
-        const std::uint32_t n = (std::uint8_t(png[p]) << 24) | (std::uint8_t(png[p + 1]) << 16) |
-                                (std::uint8_t(png[p + 2]) << 8) | std::uint8_t(png[p + 3]);
-        if (png.compare(p + 4, 4, tipo) != 0) r += png.substr(p, n + 12);
-        p += n + 12;
-    }
-    return r;
+void escribir(const std::string& nombre, const Livora::Bytes& bytes) {
+    escribir(nombre, std::string(bytes.begin(), bytes.end()));
 }
 
 // A little-endian TIFF-structured EXIF block holding only Orientation.
-std::string exifOrientacion(int o) {
-    const unsigned char b[] = {'I',
-                               'I',
-                               42,
-                               0,
-                               8,
-                               0,
-                               0,
-                               0,
-                               1,
-                               0,
-                               0x12,
-                               0x01,
-                               3,
-                               0,
-                               1,
-                               0,
-                               0,
-                               0,
-                               static_cast<unsigned char>(o),
-                               0,
-                               0,
-                               0,
-                               0,
-                               0,
-                               0,
-                               0};
-    return std::string(reinterpret_cast<const char*>(b), sizeof b);
+Livora::Bytes exifOrientacion(int o) {
+    return {'I',
+            'I',
+            42,
+            0,
+            8,
+            0,
+            0,
+            0,
+            1,
+            0,
+            0x12,
+            0x01,
+            3,
+            0,
+            1,
+            0,
+            0,
+            0,
+            static_cast<std::uint8_t>(o),
+            0,
+            0,
+            0,
+            0,
+            0,
+            0,
+            0};
 }
 
 void heicGirada(const VImage& erguida, int o, const std::string& nombre) {
@@ -176,7 +153,7 @@ void heicGirada(const VImage& erguida, int o, const std::string& nombre) {
     opciones->image_orientation = static_cast<heif_orientation>(o); // irot/imir boxes
     heif_context_encode_image(ctx, img, enc, opciones, &handle);
     // Phones also write the orientation into the EXIF; readers must not turn twice.
-    const std::string exif = exifOrientacion(o);
+    const Livora::Bytes exif = exifOrientacion(o);
     heif_context_add_exif_metadata(ctx, handle, exif.data(), static_cast<int>(exif.size()));
     heif_context_write_to_file(ctx, ruta(nombre).c_str());
     heif_encoding_options_free(opciones);
@@ -305,9 +282,10 @@ int main(int argc, char** argv) {
         conOrientacion(almacenada(mediana, 6), 6, 72)
             .webpsave(ruta("orientacion-6.webp").c_str(), VImage::option()->set("Q", 85));
         {
-            std::string girada = sinChunk(png(almacenada(mediana, 6)), "eXIf");
-            girada.insert(33, chunk("eXIf", exifOrientacion(6))); // after signature and IHDR
-            escribir("exif-orientacion-6.png", girada);
+            auto girada = Livora::quitarTrozosPNG(png(almacenada(mediana, 6)), "eXIf");
+            escribir(
+                "exif-orientacion-6.png",
+                *Livora::insertarTrozosPNG(girada, Livora::trozoPNG("eXIf", exifOrientacion(6))));
         }
         heicGirada(mediana, 6, "irot-6.heic");
 
@@ -327,7 +305,7 @@ int main(int argc, char** argv) {
                              ->set("compression", VIPS_FOREIGN_HEIF_COMPRESSION_AV1));
         mediana.gifsave(ruta("sin-resolucion.gif").c_str());
         tiffSinResolucion(mediana, "sin-resolucion.tif");
-        escribir("sin-resolucion.png", sinChunk(png(mediana), "pHYs"));
+        escribir("sin-resolucion.png", Livora::quitarTrozosPNG(png(mediana), "pHYs"));
         // 2400 × 1600 at 300 dpi: a 576 × 384 pt page.
         erguida.resize(0.8)
             .copy(VImage::option()->set("xres", 300 / 25.4)->set("yres", 300 / 25.4))
