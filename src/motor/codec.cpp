@@ -1,9 +1,11 @@
 #include "motor/codec.h"
 
 #include "motor/metadatos.h"
+#include "motor/numeros.h"
 
 #include <cmath>
 #include <cstring>
+#include <limits>
 #include <mutex>
 #include <thread>
 
@@ -245,7 +247,7 @@ Bytes desdeBlob(VipsBlob* blob) {
 }
 
 int calidadEntera(double calidad) {
-    return std::clamp(static_cast<int>(std::lround(calidad * 100.0)), 1, 100);
+    return static_cast<int>(redondeadoEn(calidad * 100.0, 1, 100));
 }
 
 Bytes jpeg(const VImage& img, double calidad, bool progresivo) {
@@ -388,7 +390,7 @@ std::optional<Bytes> codificarJPEGPagina(const Imagen& img, double calidad) {
 Imagen escalado(const Imagen& img, double maxLado) {
     const double w = img.width(), h = img.height();
     const double f = maxLado / std::max(w, h);
-    if (!(f < 1.0)) return img;
+    if (!(f < 1.0) || !(f > 0.0)) return img;
     return redimensionar(img, static_cast<std::int64_t>(w * f), static_cast<std::int64_t>(h * f));
 }
 
@@ -417,20 +419,19 @@ Imagen redimensionar(const Imagen& img, std::int64_t ancho, std::int64_t alto) {
     }
 }
 
-namespace {
-std::int64_t redondeo(double v) {
-    return static_cast<std::int64_t>(std::round(v));
-}
-} // namespace
-
 std::pair<std::int64_t, std::int64_t> dimensionesCustom(const Imagen& img,
                                                         const AjustesImagen& ajustes) {
     const double a = ajustes.anchoCustom, b = ajustes.altoCustom;
     const double w = img.width(), h = img.height();
     const double ratio = h / w;
-    if (a > 0 && b > 0) return {static_cast<std::int64_t>(a), static_cast<std::int64_t>(b)};
-    if (a > 0) return {static_cast<std::int64_t>(a), redondeo(a * ratio)};
-    if (b > 0) return {redondeo(b / ratio), static_cast<std::int64_t>(b)};
+    // Sizes past what any image can have stay representable; redimensionar then leaves
+    // the picture as it is.
+    constexpr std::int64_t maximo = std::numeric_limits<std::int64_t>::max();
+    auto truncado = [&](double v) { return truncadoEn(v, 0, maximo); };
+    auto redondeado = [&](double v) { return redondeadoEn(v, 0, maximo); };
+    if (a > 0 && b > 0) return {truncado(a), truncado(b)};
+    if (a > 0) return {truncado(a), redondeado(a * ratio)};
+    if (b > 0) return {redondeado(b / ratio), truncado(b)};
     return {img.width(), img.height()};
 }
 

@@ -186,6 +186,7 @@ std::optional<Imagen> renderPDF(const Ruta& url, const std::optional<std::string
     double dpi = 72 * 1.5;
     // A poster-sized first page is previewed smaller rather than filling memory.
     double lado = std::max(g.ancho(), g.alto()) * 1.5;
+    if (!(lado > 0) || !std::isfinite(lado)) return std::nullopt;
     if (lado > 4096) dpi *= 4096 / lado;
     auto w = static_cast<std::int64_t>(g.ancho() * dpi / 72);
     auto h = static_cast<std::int64_t>(g.alto() * dpi / 72);
