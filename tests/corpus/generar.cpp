@@ -22,6 +22,7 @@
 #include <qpdf/QPDFWriter.hh>
 #include <tiffio.h>
 #include <webp/encode.h>
+#include <zlib.h>
 
 namespace fs = std::filesystem;
 using vips::VImage;
@@ -381,16 +382,25 @@ int main(int argc, char** argv) {
 
         // One small file of every other type the open panel offers.
         VImage muestra = color.resize(0.5).copy_memory(); // 400 × 250
-        muestra.magicksave(ruta("muestra.bmp").c_str(), VImage::option()->set("format", "bmp"));
-        muestra.magicksave(ruta("muestra.tga").c_str(), VImage::option()->set("format", "tga"));
+        for (const char* formato : {"bmp", "tga", "psd", "pcx", "xpm", "sgi", "ras", "dds"})
+            muestra.magicksave(ruta(std::string("muestra.") + formato).c_str(),
+                               VImage::option()->set("format", formato));
         muestra.resize(0.5).magicksave(ruta("muestra.ico").c_str(),
                                        VImage::option()->set("format", "ico"));
         muestra.jxlsave(ruta("muestra.jxl").c_str());
         muestra.jp2ksave(ruta("muestra.jp2").c_str());
-        muestra.ppmsave(ruta("muestra.ppm").c_str());
-        escribir("muestra.svg", "<svg xmlns='http://www.w3.org/2000/svg' width='400' height='250'>"
+        muestra.jp2ksave(ruta("muestra.j2k").c_str());
+        for (const char* ext : {"ppm", "pgm", "pnm"})
+            muestra.ppmsave(ruta(std::string("muestra.") + ext).c_str());
+        (muestra.colourspace(VIPS_INTERPRETATION_B_W) > 128)
+            .ppmsave(ruta("muestra.pbm").c_str(), VImage::option()->set("bitdepth", 1));
+        const std::string svg = "<svg xmlns='http://www.w3.org/2000/svg' width='400' height='250'>"
                                 "<rect width='400' height='250' fill='#2a6'/>"
-                                "<circle cx='200' cy='125' r='90' fill='#d33'/></svg>");
+                                "<circle cx='200' cy='125' r='90' fill='#d33'/></svg>";
+        escribir("muestra.svg", svg);
+        gzFile gz = gzopen(ruta("muestra.svgz").c_str(), "wb");
+        gzwrite(gz, svg.data(), static_cast<unsigned>(svg.size()));
+        gzclose(gz);
 
         pdfRecortado("recortada.pdf");
     } catch (const std::exception& e) {

@@ -2,7 +2,9 @@
 #define POINTERHOLDER_TRANSITION 4
 #include "motor/codec.h"
 #include "motor/pdf.h"
+#include "motor/tipos.h"
 
+#include <fstream>
 #include <gtest/gtest.h>
 #include <qpdf/QPDF.hh>
 #include <qpdf/QPDFPageDocumentHelper.hh>
@@ -81,13 +83,6 @@ TEST(Corpus, CadaArchivoSeAbreDerecho) {
         {"animada.gif", 400, 250, 0, nullptr, 0},
         // Cut after 60 % of its data: what is there shows, the rest is grey.
         {"cortada.jpg", 3000, 2000, 3, nullptr, 0},
-        {"muestra.bmp", 400, 250, 0, nullptr, 0},
-        {"muestra.tga", 400, 250, 0, nullptr, 0},
-        {"muestra.ico", 200, 125, 0, nullptr, 0},
-        {"muestra.jxl", 400, 250, 0, nullptr, 0},
-        {"muestra.jp2", 400, 250, 0, nullptr, 0},
-        {"muestra.ppm", 400, 250, 0, nullptr, 0},
-        {"muestra.svg", 400, 250, 0, nullptr, 0},
     };
     casos.insert(casos.end(), resto.begin(), resto.end());
     for (const auto& c : casos) {
@@ -228,4 +223,34 @@ TEST(Corpus, RecorteDelPDFEnLasCuatroAlternativas) {
         EXPECT_LT((*vista)[0].max(), 40) << "red from outside the crop box";
         EXPECT_GT((*vista)[2].avg(), 200);
     }
+}
+
+// Every type the open panel offers and the .desktop file lists has a file in the corpus
+// that opens; the .desktop file lists exactly those types, and PDF.
+TEST(Corpus, CadaTipoOfrecidoSeAbreYElEscritorioLoLista) {
+    std::string lista;
+    for (const auto& t : tiposLegibles()) {
+        SCOPED_TRACE(t.mime);
+        lista += t.mime + ";";
+        for (const auto& a : t.alias)
+            lista += a + ";";
+        std::optional<Ruta> muestra;
+        for (const auto& e : std::filesystem::directory_iterator(LIVORA_CORPUS))
+            for (const auto& ext : t.extensiones)
+                if (e.path().extension() == "." + ext) muestra = e.path();
+        ASSERT_TRUE(muestra) << "sin archivo en el corpus";
+        auto cargada = cargarImagen(*muestra);
+        ASSERT_TRUE(cargada) << *muestra;
+        EXPECT_GE(cargada->imagen.width(), 200);
+    }
+    lista += "application/pdf;";
+    std::ifstream escritorio(LIVORA_ESCRITORIO);
+    std::string linea, mime;
+    while (std::getline(escritorio, linea))
+        if (linea.rfind("MimeType=", 0) == 0) mime = linea.substr(9);
+    EXPECT_EQ(mime, lista);
+    // Both cases of every extension, so the case-sensitive panel shows "FOTO.JPG".
+    auto patrones = patronesLegibles();
+    for (const char* p : {"*.jpg", "*.JPG", "*.heic", "*.HEIC", "*.avif", "*.AVIF", "*.svgz"})
+        EXPECT_NE(std::find(patrones.begin(), patrones.end(), p), patrones.end()) << p;
 }
