@@ -139,27 +139,37 @@ Giro giroExif(int orientacion, int w, int h) {
     }
 }
 
-// Called with the stored rows in file order; copies each pixel to its upright place. A
-// turned row becomes a column, so rows are walked pixel by pixel across the whole strip,
-// which writes the strip's pixels of one upright row side by side.
-int escribirGirado(VipsRegion* region, VipsRect* area, void* datos) {
-    const Giro& g = *static_cast<const Giro*>(datos);
-    const std::size_t pel = VIPS_IMAGE_SIZEOF_PEL(g.destino);
+// Copies each pixel of `area` to its upright place. A turned row becomes a column, so then
+// the strip is walked column by column: its pixels of one upright row land side by side.
+template <std::size_t Pel> void girarArea(const Giro& g, VipsRegion* region, const VipsRect& a) {
+    const auto* origen = static_cast<const VipsPel*>(VIPS_REGION_ADDR(region, a.left, a.top));
+    const std::size_t pasoOrigen = VIPS_REGION_LSKIP(region);
+    auto* destino = static_cast<VipsPel*>(VIPS_IMAGE_ADDR(g.destino, 0, 0));
+    const std::size_t pasoDestino = VIPS_IMAGE_SIZEOF_LINE(g.destino);
     auto copiar = [&](int x, int y) {
-        const int dx = g.ax * x + g.bx * y + g.cx, dy = g.ay * x + g.by * y + g.cy;
-        std::memcpy(VIPS_IMAGE_ADDR(g.destino, dx, dy), VIPS_REGION_ADDR(region, x, y), pel);
+        const std::size_t dx = g.ax * x + g.bx * y + g.cx, dy = g.ay * x + g.by * y + g.cy;
+        std::memcpy(destino + dy * pasoDestino + dx * Pel,
+                    origen + std::size_t(y - a.top) * pasoOrigen + std::size_t(x - a.left) * Pel,
+                    Pel);
     };
-    const int x0 = area->left, x1 = area->left + area->width;
-    const int y0 = area->top, y1 = area->top + area->height;
     if (g.bx == 0) {
-        for (int y = y0; y < y1; ++y)
-            for (int x = x0; x < x1; ++x)
+        for (int y = a.top; y < a.top + a.height; ++y)
+            for (int x = a.left; x < a.left + a.width; ++x)
                 copiar(x, y);
     } else {
-        for (int x = x0; x < x1; ++x)
-            for (int y = y0; y < y1; ++y)
+        for (int x = a.left; x < a.left + a.width; ++x)
+            for (int y = a.top; y < a.top + a.height; ++y)
                 copiar(x, y);
     }
+}
+
+// Called with the stored rows in file order.
+int escribirGirado(VipsRegion* region, VipsRect* area, void* datos) {
+    const Giro& g = *static_cast<const Giro*>(datos);
+    if (VIPS_IMAGE_SIZEOF_PEL(g.destino) == 4)
+        girarArea<4>(g, region, *area);
+    else
+        girarArea<3>(g, region, *area);
     return 0;
 }
 
