@@ -130,8 +130,9 @@ QPDFObjectHandle contenidoImagen(QPDF& q, const Ruta& url, const Imagen& img, co
             return imagenXObject(q, std::move(*datos), "/DCTDecode", w, h,
                                  c.gris ? "/DeviceGray" : "/DeviceRGB");
     }
-    const bool alfa = img.bands() == 4;
-    Imagen color = alfa ? img.extract_band(0, Imagen::option()->set("n", 3)) : img;
+    // GIF and many PNGs carry an alpha band that is opaque everywhere: no mask for that.
+    const bool alfa = img.bands() == 4 && img[3].min() < 255;
+    Imagen color = img.bands() == 4 ? img.extract_band(0, Imagen::option()->set("n", 3)) : img;
     std::optional<QPDFObjectHandle> x;
     if (c.conPerdida) {
         if (auto jpeg = codificarJPEGPagina(color, 0.92))

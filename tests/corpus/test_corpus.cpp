@@ -175,6 +175,7 @@ TEST(Corpus, UnirDaPaginasDeSuTamano) {
         {"300dpi.jpg", 576, 384, true},
         {"cmyk.jpg", 480, 320, true},
         {"gris-alfa.png", 800, 500, false},
+        {"animada.gif", 400, 250, false},
     };
     std::vector<EntradaUnion> entradas;
     for (const auto& c : casos)
@@ -196,6 +197,8 @@ TEST(Corpus, UnirDaPaginasDeSuTamano) {
         ASSERT_EQ(imagenes.size(), 1u);
         auto dict = imagenes.begin()->second.getDict();
         EXPECT_EQ(dict.getKey("/Filter").isNameAndEquals("/DCTDecode"), c.dct);
+        // Only real transparency becomes a soft mask (a GIF's opaque alpha does not).
+        EXPECT_EQ(dict.hasKey("/SMask"), std::string(c.archivo) == "gris-alfa.png");
         // Upright: the picture has the page's proportions, not turned a quarter.
         EXPECT_NEAR(dict.getKey("/Width").getNumericValue() * c.alto,
                     dict.getKey("/Height").getNumericValue() * c.ancho, c.ancho);
