@@ -17,50 +17,48 @@ std::string minusculas(std::string s) {
     return s;
 }
 
-bool hayCargador(const char* nombre) {
-    return vips_type_find("VipsOperation", nombre) != 0;
-}
-
+// A type, and what decodes it: a libvips loader and, for HEIF, libheif's decoder.
 struct Fila {
     TipoLegible tipo;
-    bool (*disponible)();
+    const char* cargador;
+    heif_compression_format heif = heif_compression_undefined;
+    bool disponible() const {
+        return vips_type_find("VipsOperation", cargador) != 0 &&
+               (heif == heif_compression_undefined || heif_have_decoder_for_format(heif));
+    }
 };
 
 // Each type was checked to decode to the right colours (see the corpus tests); ImageMagick
 // reads more, but flattened or approximated (layers, float HDR), so those are not offered.
 const std::vector<Fila>& tabla() {
     static const std::vector<Fila> filas = {
-        {{"image/jpeg", {}, {"jpg", "jpeg", "jpe"}}, [] { return hayCargador("jpegload"); }},
-        {{"image/png", {}, {"png"}}, [] { return hayCargador("pngload"); }},
-        {{"image/webp", {}, {"webp"}}, [] { return hayCargador("webpload"); }},
+        {{"image/jpeg", {}, {"jpg", "jpeg", "jpe"}}, "jpegload"},
+        {{"image/png", {}, {"png"}}, "pngload"},
+        {{"image/webp", {}, {"webp"}}, "webpload"},
         {{"image/heif", {"image/heic"}, {"heic", "heif", "hif"}},
-         [] {
-             return hayCargador("heifload") && heif_have_decoder_for_format(heif_compression_HEVC);
-         }},
-        {{"image/avif", {}, {"avif"}},
-         [] {
-             return hayCargador("heifload") && heif_have_decoder_for_format(heif_compression_AV1);
-         }},
-        {{"image/tiff", {}, {"tif", "tiff"}}, [] { return hayCargador("tiffload"); }},
-        {{"image/gif", {}, {"gif"}}, [] { return hayCargador("gifload"); }},
-        {{"image/jxl", {}, {"jxl"}}, [] { return hayCargador("jxlload"); }},
-        {{"image/svg+xml", {}, {"svg"}}, [] { return hayCargador("svgload"); }},
-        {{"image/svg+xml-compressed", {}, {"svgz"}}, [] { return hayCargador("svgload"); }},
-        {{"image/jp2", {}, {"jp2"}}, [] { return hayCargador("jp2kload"); }},
-        {{"image/x-jp2-codestream", {}, {"j2k"}}, [] { return hayCargador("jp2kload"); }},
-        {{"image/x-portable-bitmap", {}, {"pbm"}}, [] { return hayCargador("ppmload"); }},
-        {{"image/x-portable-graymap", {}, {"pgm"}}, [] { return hayCargador("ppmload"); }},
-        {{"image/x-portable-pixmap", {}, {"ppm"}}, [] { return hayCargador("ppmload"); }},
-        {{"image/x-portable-anymap", {}, {"pnm"}}, [] { return hayCargador("ppmload"); }},
-        {{"image/bmp", {}, {"bmp", "dib"}}, [] { return hayCargador("magickload"); }},
-        {{"image/vnd.microsoft.icon", {}, {"ico"}}, [] { return hayCargador("magickload"); }},
-        {{"image/x-tga", {}, {"tga"}}, [] { return hayCargador("magickload"); }},
-        {{"image/vnd.adobe.photoshop", {}, {"psd"}}, [] { return hayCargador("magickload"); }},
-        {{"image/vnd.zbrush.pcx", {}, {"pcx"}}, [] { return hayCargador("magickload"); }},
-        {{"image/x-xpixmap", {}, {"xpm"}}, [] { return hayCargador("magickload"); }},
-        {{"image/x-sgi", {}, {"sgi"}}, [] { return hayCargador("magickload"); }},
-        {{"image/x-cmu-raster", {}, {"ras"}}, [] { return hayCargador("magickload"); }},
-        {{"image/x-dds", {}, {"dds"}}, [] { return hayCargador("magickload"); }},
+         "heifload",
+         heif_compression_HEVC},
+        {{"image/avif", {}, {"avif"}}, "heifload", heif_compression_AV1},
+        {{"image/tiff", {}, {"tif", "tiff"}}, "tiffload"},
+        {{"image/gif", {}, {"gif"}}, "gifload"},
+        {{"image/jxl", {}, {"jxl"}}, "jxlload"},
+        {{"image/svg+xml", {}, {"svg"}}, "svgload"},
+        {{"image/svg+xml-compressed", {}, {"svgz"}}, "svgload"},
+        {{"image/jp2", {}, {"jp2"}}, "jp2kload"},
+        {{"image/x-jp2-codestream", {}, {"j2k"}}, "jp2kload"},
+        {{"image/x-portable-bitmap", {}, {"pbm"}}, "ppmload"},
+        {{"image/x-portable-graymap", {}, {"pgm"}}, "ppmload"},
+        {{"image/x-portable-pixmap", {}, {"ppm"}}, "ppmload"},
+        {{"image/x-portable-anymap", {}, {"pnm"}}, "ppmload"},
+        {{"image/bmp", {}, {"bmp", "dib"}}, "magickload"},
+        {{"image/vnd.microsoft.icon", {}, {"ico"}}, "magickload"},
+        {{"image/x-tga", {}, {"tga"}}, "magickload"},
+        {{"image/vnd.adobe.photoshop", {}, {"psd"}}, "magickload"},
+        {{"image/vnd.zbrush.pcx", {}, {"pcx"}}, "magickload"},
+        {{"image/x-xpixmap", {}, {"xpm"}}, "magickload"},
+        {{"image/x-sgi", {}, {"sgi"}}, "magickload"},
+        {{"image/x-cmu-raster", {}, {"ras"}}, "magickload"},
+        {{"image/x-dds", {}, {"dds"}}, "magickload"},
     };
     return filas;
 }
