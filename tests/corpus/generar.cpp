@@ -237,7 +237,8 @@ void pdfRecortado(const std::string& nombre) {
         if (rotacion) pagina.replaceKey("/Rotate", QPDFObjectHandle::newInteger(rotacion));
         q.addPage(q.makeIndirectObject(pagina), false);
     }
-    QPDFWriter w(q, ruta(nombre).c_str());
+    const std::string archivo = ruta(nombre); // the writer keeps the pointer
+    QPDFWriter w(q, archivo.c_str());
     w.write();
 }
 
