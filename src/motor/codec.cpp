@@ -235,6 +235,16 @@ std::optional<Imagen> decodificar(const Bytes& datos) {
     }
 }
 
+Imagen miniaturaArchivo(const Ruta& url, int ancho, int alto) {
+    iniciarMotor();
+    auto opciones = VImage::option()->set("height", alto)->set("size", VIPS_SIZE_DOWN);
+    // Without a profile the pixels are sRGB already; importing them through a stand-in
+    // profile would only shift them.
+    if (VImage::new_from_file(url.c_str()).get_typeof(VIPS_META_ICC_NAME) != 0)
+        opciones->set("export_profile", "srgb")->set("intent", VIPS_INTENT_PERCEPTUAL);
+    return VImage::thumbnail(url.c_str(), ancho, opciones);
+}
+
 bool legible(const Ruta& url) {
     iniciarMotor();
     try {
