@@ -100,7 +100,7 @@ int main(int argc, char** argv) {
     std::vector<std::string> args(argv + 1, argv + argc);
     auto analisis = Cli::analizar(args);
     if (analisis.error) {
-        std::cerr << analisis.error->c_str() << "\n\n" << Cli::textoAyuda;
+        std::cerr << "❌ " << *analisis.error << "\n";
         return 2;
     }
     const auto& o = analisis.opciones;

@@ -13,7 +13,7 @@ const char* textoAyuda =
     "Genera las alternativas de cada imagen o PDF y las muestra como el inspector.\n\n"
     "Imágenes:\n"
     "  --calidad Q            calidad de la JPEG personalizada (10…100, 70 por defecto)\n"
-    "  --ancho W, --alto H    tamaño de la JPEG personalizada en píxeles\n"
+    "  --ancho W, --alto H    tamaño de la JPEG personalizada en píxeles (1…65535)\n"
     "  --objetivo KB          añade la JPEG que cabe en ese peso\n"
     "  --conservar-metadatos  copia EXIF, GPS e IPTC a las salidas\n"
     "  --sin-fondo            quita el fondo (una sola salida PNG transparente)\n"
@@ -22,6 +22,7 @@ const char* textoAyuda =
     "  --contraste C          0.7…1.4 (1 por defecto)\n"
     "  --saturacion S         0…2 (1 por defecto)\n"
     "  --texto T [--pos X,Y] [--tamano F] [--color #RRGGBBAA] [--sin-sombra]\n"
+    "                         (posición y tamaño en fracciones de la imagen, 0…1)\n"
     "PDF:\n"
     "  --contrasena PW        abre un PDF protegido\n"
     "  --proteger PW          protege las salidas con contraseña\n"
@@ -32,9 +33,12 @@ const char* textoAyuda =
     "  --json                 un objeto JSON por archivo y línea\n";
 
 namespace {
+// The whole text is one finite number (no trailing characters, no "nan" or "inf").
 bool numero(const std::string& s, double& v) {
-    auto r = std::from_chars(s.data(), s.data() + s.size(), v);
-    return r.ec == std::errc{} && r.ptr == s.data() + s.size();
+    const char* p = s.data();
+    if (!s.empty() && s[0] == '+') ++p;
+    auto r = std::from_chars(p, s.data() + s.size(), v);
+    return r.ec == std::errc{} && r.ptr == s.data() + s.size() && std::isfinite(v);
 }
 bool entero(const std::string& s, std::int64_t& v) {
     const char* p = s.data();
@@ -106,6 +110,18 @@ Analisis analizar(const std::vector<std::string>& args) {
             }
             return true;
         };
+        // Sizes in pixels: whole numbers from 1 to 65535, the largest side a JPEG can have.
+        auto lado = [&](double& destino) {
+            std::string s;
+            if (!valor(s)) return false;
+            std::int64_t n = 0;
+            if (!entero(s, n) || n < 1 || n > 65535) {
+                a.error = "El valor de " + arg + " debe ser un número entero entre 1 y 65535";
+                return false;
+            }
+            destino = static_cast<double>(n);
+            return true;
+        };
         auto ultimaCapa = [&]() -> CapaTexto* {
             if (o.capas.empty()) {
                 a.error = arg + " va detrás de --texto";
@@ -117,16 +133,17 @@ Analisis analizar(const std::vector<std::string>& args) {
         if (arg == "-h" || arg == "--ayuda" || arg == "--help") {
             o.ayuda = true;
         } else if (arg == "--calidad") {
-            if (!decimal(o.ajustes.calidadCustom)) return a;
+            if (!enRango(o.ajustes.calidadCustom, 10, 100)) return a;
         } else if (arg == "--ancho") {
-            if (!decimal(o.ajustes.anchoCustom)) return a;
+            if (!lado(o.ajustes.anchoCustom)) return a;
         } else if (arg == "--alto") {
-            if (!decimal(o.ajustes.altoCustom)) return a;
+            if (!lado(o.ajustes.altoCustom)) return a;
         } else if (arg == "--objetivo") {
             if (!valor(s)) return a;
             std::int64_t kb = 0;
-            if (!entero(s, kb)) {
-                a.error = "Valor no válido para --objetivo: " + s;
+            if (!entero(s, kb) || kb < 1) {
+                a.error = "El valor de --objetivo debe ser un número entero de kilobytes mayor "
+                          "que 0";
                 return a;
             }
             o.ajustes.objetivoKB = kb;
@@ -156,9 +173,12 @@ Analisis analizar(const std::vector<std::string>& args) {
             if (!c || !valor(s)) return a;
             auto coma = s.find(',');
             if (coma == std::string::npos || !numero(s.substr(0, coma), c->posX) ||
-                !numero(s.substr(coma + 1), c->posY) || !std::isfinite(c->posX) ||
-                !std::isfinite(c->posY)) {
+                !numero(s.substr(coma + 1), c->posY)) {
                 a.error = "Valor no válido para --pos: " + s;
+                return a;
+            }
+            if (c->posX < 0 || c->posX > 1 || c->posY < 0 || c->posY > 1) {
+                a.error = "Los valores de --pos deben estar entre 0 y 1";
                 return a;
             }
         } else if (arg == "--tamano") {

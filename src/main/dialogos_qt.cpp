@@ -1,5 +1,7 @@
 #include "main/dialogos_qt.h"
 
+#include "motor/tipos.h"
+
 #include <QApplication>
 #include <QClipboard>
 #include <QDBusConnection>
@@ -44,11 +46,16 @@ DialogoContrasena::DialogoContrasena(const QString& titulo, const QString& infor
 }
 
 std::vector<Ruta> DialogosQt::elegirArchivos(const std::string& mensaje) {
+    // Every type the loaders of this build accept, in both cases (the dialog's filter is
+    // case-sensitive).
+    QStringList patrones;
+    for (const auto& p : patronesLegibles())
+        patrones << QString::fromStdString(p);
+    patrones << "*.pdf"
+             << "*.PDF";
     const QStringList elegidos = QFileDialog::getOpenFileNames(
         padre_, mensaje.empty() ? QString("Elegir archivos") : QString::fromStdString(mensaje),
-        QString(),
-        "Imágenes y PDF (*.jpg *.jpeg *.png *.heic *.heif *.avif *.webp *.tif *.tiff *.gif "
-        "*.bmp *.pdf *.JPG *.JPEG *.PNG *.HEIC *.PDF);;Todos los archivos (*)");
+        QString(), "Imágenes y PDF (" + patrones.join(' ') + ");;Todos los archivos (*)");
     std::vector<Ruta> r;
     for (const QString& s : elegidos)
         r.emplace_back(s.toStdString());

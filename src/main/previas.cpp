@@ -1,5 +1,6 @@
 #include "main/previas.h"
 
+#include "motor/codec.h"
 #include "motor/fuente.h"
 
 #include <QThreadPool>
@@ -28,9 +29,7 @@ QImage aQImage(vips::VImage img) {
 
 QImage previaDeArchivo(const Ruta& archivo, int maxLado) {
     try {
-        auto img = vips::VImage::thumbnail(archivo.c_str(), maxLado,
-                                           vips::VImage::option()->set("size", VIPS_SIZE_DOWN));
-        return aQImage(img);
+        return aQImage(miniaturaArchivo(archivo, maxLado, maxLado));
     } catch (const vips::VError&) {
         return {};
     }

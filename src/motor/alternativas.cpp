@@ -2,6 +2,7 @@
 
 #include "motor/archivos.h"
 #include "motor/metadatos.h"
+#include "motor/numeros.h"
 #include "motor/objetivo.h"
 #include "motor/paralelo.h"
 #include "motor/webp.h"
@@ -52,7 +53,7 @@ int orden(const std::string& sufijo) {
 
 std::string detallePersonalizada(const Imagen& cg, const AjustesImagen& ajustes) {
     auto [cw, ch] = dimensionesCustom(cg, ajustes);
-    std::string d = std::to_string(static_cast<std::int64_t>(ajustes.calidadCustom)) + " %, ";
+    std::string d = std::to_string(truncadoEn(ajustes.calidadCustom, 0, 100)) + " %, ";
     if (cw == cg.width() && ch == cg.height()) return d + "tamaño completo";
     return d + std::to_string(cw) + "×" + std::to_string(ch) + " px";
 }

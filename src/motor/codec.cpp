@@ -1,9 +1,11 @@
 #include "motor/codec.h"
 
 #include "motor/metadatos.h"
+#include "motor/numeros.h"
 
 #include <cmath>
 #include <cstring>
+#include <limits>
 #include <mutex>
 #include <thread>
 
@@ -108,18 +110,105 @@ VImage aSRGB8(VImage img) {
 
 } // namespace
 
+namespace {
+
+// Where stored pixel (x, y) lands in the upright picture: x' = ax·x + bx·y + c, likewise y'.
+struct Giro {
+    VipsImage* destino = nullptr;
+    int ax = 1, bx = 0, cx = 0, ay = 0, by = 1, cy = 0;
+};
+
+Giro giroExif(int orientacion, int w, int h) {
+    switch (orientacion) {
+    case 2:
+        return {nullptr, -1, 0, w - 1, 0, 1, 0};
+    case 3:
+        return {nullptr, -1, 0, w - 1, 0, -1, h - 1};
+    case 4:
+        return {nullptr, 1, 0, 0, 0, -1, h - 1};
+    case 5:
+        return {nullptr, 0, 1, 0, 1, 0, 0};
+    case 6:
+        return {nullptr, 0, -1, h - 1, 1, 0, 0};
+    case 7:
+        return {nullptr, 0, -1, h - 1, -1, 0, w - 1};
+    case 8:
+        return {nullptr, 0, 1, 0, -1, 0, w - 1};
+    default:
+        return {};
+    }
+}
+
+// Copies each pixel of `area` to its upright place. A turned row becomes a column, so then
+// the strip is walked column by column: its pixels of one upright row land side by side.
+template <std::size_t Pel> void girarArea(const Giro& g, VipsRegion* region, const VipsRect& a) {
+    const auto* origen = static_cast<const VipsPel*>(VIPS_REGION_ADDR(region, a.left, a.top));
+    const std::size_t pasoOrigen = VIPS_REGION_LSKIP(region);
+    auto* destino = static_cast<VipsPel*>(VIPS_IMAGE_ADDR(g.destino, 0, 0));
+    const std::size_t pasoDestino = VIPS_IMAGE_SIZEOF_LINE(g.destino);
+    auto copiar = [&](int x, int y) {
+        const std::size_t dx = g.ax * x + g.bx * y + g.cx, dy = g.ay * x + g.by * y + g.cy;
+        std::memcpy(destino + dy * pasoDestino + dx * Pel,
+                    origen + std::size_t(y - a.top) * pasoOrigen + std::size_t(x - a.left) * Pel,
+                    Pel);
+    };
+    if (g.bx == 0) {
+        for (int y = a.top; y < a.top + a.height; ++y)
+            for (int x = a.left; x < a.left + a.width; ++x)
+                copiar(x, y);
+    } else {
+        for (int x = a.left; x < a.left + a.width; ++x)
+            for (int y = a.top; y < a.top + a.height; ++y)
+                copiar(x, y);
+    }
+}
+
+// Called with the stored rows in file order.
+int escribirGirado(VipsRegion* region, VipsRect* area, void* datos) {
+    const Giro& g = *static_cast<const Giro*>(datos);
+    if (VIPS_IMAGE_SIZEOF_PEL(g.destino) == 4)
+        girarArea<4>(g, region, *area);
+    else
+        girarArea<3>(g, region, *area);
+    return 0;
+}
+
+// Decodes a loader opened for sequential access once, top to bottom, into memory, turned
+// by its orientation on the way. Random access plus autorot would hold the whole stored
+// picture and its turned copy at once; sequential access plus autorot fails on large
+// turned JPEG and TIFF files ("out of order read"). Throws vips::VError.
+VImage decodificarErguida(VImage cargador) {
+    const int orientacion = vips_image_get_orientation(cargador.get_image());
+    // Colour conversion runs per pixel, so it streams with the decode. It also runs while
+    // the loader image (and the ICC blob heifload frees with it) is alive.
+    VImage fuente = aSRGB8(cargador);
+    if (orientacion < 2 || orientacion > 8) return sinMetadatos(fuente.copy_memory());
+
+    const int w = fuente.width(), h = fuente.height();
+    const bool cruza = orientacion >= 5;
+    Giro g = giroExif(orientacion, w, h);
+    g.destino = vips_image_new_memory();
+    VImage destino(g.destino); // owns it
+    vips_image_init_fields(g.destino, cruza ? h : w, cruza ? w : h, fuente.bands(),
+                           VIPS_FORMAT_UCHAR, VIPS_CODING_NONE, VIPS_INTERPRETATION_sRGB,
+                           cruza ? fuente.yres() : fuente.xres(),
+                           cruza ? fuente.xres() : fuente.yres());
+    if (vips_image_write_prepare(g.destino) != 0 ||
+        vips_sink_disc(fuente.get_image(), escribirGirado, &g) != 0)
+        throw vips::VError();
+    return destino;
+}
+
+} // namespace
+
 std::optional<ImagenCargada> cargarImagen(const Ruta& url) {
     iniciarMotor();
     try {
-        VImage cabecera = VImage::new_from_file(url.c_str());
-        std::int64_t w = cabecera.width(), h = cabecera.height();
+        VImage cargador = VImage::new_from_file(
+            url.c_str(), VImage::option()->set("access", VIPS_ACCESS_SEQUENTIAL));
+        std::int64_t w = cargador.width(), h = cargador.height();
         if (w < 1 || h < 1 || w * h > maxPixelesImagen) return std::nullopt;
-        VImage img = VImage::new_from_file(url.c_str(),
-                                           VImage::option()->set("access", VIPS_ACCESS_SEQUENTIAL));
-        img = aSRGB8(img.autorot());
-        // Materialise while the loader image (and its blobs) is still alive.
-        img = sinMetadatos(img.copy_memory());
-        ImagenCargada r{img, leerPropiedades(url)};
+        ImagenCargada r{decodificarErguida(cargador), leerPropiedades(url)};
         if (r.propiedades) {
             r.propiedades->pixelWidth = w;
             r.propiedades->pixelHeight = h;
@@ -134,14 +223,26 @@ std::optional<ImagenCargada> cargarImagen(const Ruta& url) {
 std::optional<Imagen> decodificar(const Bytes& datos) {
     iniciarMotor();
     try {
-        VImage img = VImage::new_from_buffer(datos.data(), datos.size(), "");
-        if (static_cast<std::int64_t>(img.width()) * img.height() > maxPixelesImagen)
+        VImage cargador =
+            VImage::new_from_buffer(datos.data(), datos.size(), "",
+                                    VImage::option()->set("access", VIPS_ACCESS_SEQUENTIAL));
+        if (static_cast<std::int64_t>(cargador.width()) * cargador.height() > maxPixelesImagen)
             return std::nullopt;
-        return sinMetadatos(aSRGB8(img.autorot()).copy_memory());
+        return decodificarErguida(cargador);
     } catch (const vips::VError&) {
         vips_error_clear();
         return std::nullopt;
     }
+}
+
+Imagen miniaturaArchivo(const Ruta& url, int ancho, int alto) {
+    iniciarMotor();
+    auto opciones = VImage::option()->set("height", alto)->set("size", VIPS_SIZE_DOWN);
+    // Without a profile the pixels are sRGB already; importing them through a stand-in
+    // profile would only shift them.
+    if (VImage::new_from_file(url.c_str()).get_typeof(VIPS_META_ICC_NAME) != 0)
+        opciones->set("export_profile", "srgb")->set("intent", VIPS_INTENT_PERCEPTUAL);
+    return VImage::thumbnail(url.c_str(), ancho, opciones);
 }
 
 bool legible(const Ruta& url) {
@@ -166,7 +267,7 @@ Bytes desdeBlob(VipsBlob* blob) {
 }
 
 int calidadEntera(double calidad) {
-    return std::clamp(static_cast<int>(std::lround(calidad * 100.0)), 1, 100);
+    return static_cast<int>(redondeadoEn(calidad * 100.0, 1, 100));
 }
 
 Bytes jpeg(const VImage& img, double calidad, bool progresivo) {
@@ -309,7 +410,7 @@ std::optional<Bytes> codificarJPEGPagina(const Imagen& img, double calidad) {
 Imagen escalado(const Imagen& img, double maxLado) {
     const double w = img.width(), h = img.height();
     const double f = maxLado / std::max(w, h);
-    if (!(f < 1.0)) return img;
+    if (!(f < 1.0) || !(f > 0.0)) return img;
     return redimensionar(img, static_cast<std::int64_t>(w * f), static_cast<std::int64_t>(h * f));
 }
 
@@ -338,20 +439,19 @@ Imagen redimensionar(const Imagen& img, std::int64_t ancho, std::int64_t alto) {
     }
 }
 
-namespace {
-std::int64_t redondeo(double v) {
-    return static_cast<std::int64_t>(std::round(v));
-}
-} // namespace
-
 std::pair<std::int64_t, std::int64_t> dimensionesCustom(const Imagen& img,
                                                         const AjustesImagen& ajustes) {
     const double a = ajustes.anchoCustom, b = ajustes.altoCustom;
     const double w = img.width(), h = img.height();
     const double ratio = h / w;
-    if (a > 0 && b > 0) return {static_cast<std::int64_t>(a), static_cast<std::int64_t>(b)};
-    if (a > 0) return {static_cast<std::int64_t>(a), redondeo(a * ratio)};
-    if (b > 0) return {redondeo(b / ratio), static_cast<std::int64_t>(b)};
+    // Sizes past what any image can have stay representable; redimensionar then leaves
+    // the picture as it is.
+    constexpr std::int64_t maximo = std::numeric_limits<std::int64_t>::max();
+    auto truncado = [&](double v) { return truncadoEn(v, 0, maximo); };
+    auto redondeado = [&](double v) { return redondeadoEn(v, 0, maximo); };
+    if (a > 0 && b > 0) return {truncado(a), truncado(b)};
+    if (a > 0) return {truncado(a), redondeado(a * ratio)};
+    if (b > 0) return {redondeado(b / ratio), truncado(b)};
     return {img.width(), img.height()};
 }
 

@@ -33,6 +33,11 @@ struct ImagenCargada {
 std::optional<ImagenCargada> cargarImagen(const Ruta& url);
 // The same from bytes in memory (no properties read).
 std::optional<Imagen> decodificar(const Bytes& datos);
+// The file shrunk on load to fit ancho × alto (never enlarged), upright, and converted to
+// sRGB when it carries a colour profile (libvips' thumbnail otherwise leaves an Adobe RGB
+// or Display P3 photo only tagged, so it would look duller than its outputs). For display.
+// Throws vips::VError.
+Imagen miniaturaArchivo(const Ruta& url, int ancho, int alto);
 // Whether the file's header can be read back as an image.
 bool legible(const Ruta& url);
 

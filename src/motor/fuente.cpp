@@ -100,9 +100,7 @@ std::optional<Imagen> previaFuente(const ImagenFuente& f, int maxAncho, int maxA
         if (f.archivo.empty()) return std::nullopt;
         if (!f.recorte) {
             // Shrink-on-load: a 12 MP JPEG for a 900-pixel frame is read at 1/4 size.
-            return VImage::thumbnail(
-                f.archivo.c_str(), maxAncho,
-                VImage::option()->set("height", maxAlto)->set("size", VIPS_SIZE_DOWN));
+            return miniaturaArchivo(f.archivo, maxAncho, maxAlto);
         }
         // A cut: the whole picture at the scale the cut needs, then the cut scaled alike.
         auto entera = VImage::new_from_file(f.archivo.c_str());
@@ -112,8 +110,7 @@ std::optional<Imagen> previaFuente(const ImagenFuente& f, int maxAncho, int maxA
         const int altoEntera = girada ? entera.width() : entera.height();
         const int w = std::max(1, static_cast<int>(std::ceil(anchoEntera * s)));
         const int h = std::max(1, static_cast<int>(std::ceil(altoEntera * s)));
-        VImage chica = VImage::thumbnail(
-            f.archivo.c_str(), w, VImage::option()->set("height", h)->set("size", VIPS_SIZE_DOWN));
+        VImage chica = miniaturaArchivo(f.archivo, w, h);
         const double fx = double(chica.width()) / anchoEntera;
         const double fy = double(chica.height()) / altoEntera;
         const auto& r = *f.recorte;

@@ -1,5 +1,7 @@
 #include "motor/metadatos.h"
 
+#include "motor/png.h"
+
 #include <charconv>
 #include <cmath>
 #include <cstdio>
@@ -241,7 +243,11 @@ std::optional<Bytes> insertarMetadatos(const Bytes& codificado, const Propiedade
         auto imagen = Exiv2::ImageFactory::open(codificado.data(), codificado.size());
         if (!imagen.get()) return std::nullopt;
         imagen->readMetadata();
-        if (!metadatos.exifCrudo.empty()) {
+        // exiv2 writes PNG EXIF only as a raw profile with an "Exif\0\0" prefix, which
+        // cwebp copies into the WebP as is (exiftool: "Improper EXIF header"); the PNG's
+        // EXIF chunks are added below instead.
+        const bool png = imagen->mimeType() == "image/png";
+        if (!metadatos.exifCrudo.empty() && !png) {
             Exiv2::ExifData exif;
             Exiv2::ExifParser::decode(exif, metadatos.exifCrudo.data(),
                                       static_cast<std::uint32_t>(metadatos.exifCrudo.size()));
@@ -260,6 +266,8 @@ std::optional<Bytes> insertarMetadatos(const Bytes& codificado, const Propiedade
         if (io.read(salida.data(), static_cast<long>(salida.size())) !=
             static_cast<long>(salida.size()))
             return std::nullopt;
+        if (png && !metadatos.exifCrudo.empty())
+            return insertarTrozosPNG(salida, trozosExifPNG(metadatos.exifCrudo));
         return salida;
     } catch (...) {
         return std::nullopt;

@@ -67,10 +67,13 @@ std::string numero(double v) {
     return b;
 }
 
-// The JPEG becomes the page's only content, filling it.
+// The JPEG becomes the page's only content, filling it. The page shrinks to its crop
+// box: that is all the picture shows, and all a viewer showed of the page.
 void ponerImagen(QPDF& q, QPDFObjectHandle pagina, const Bytes& jpeg, std::int64_t ancho,
                  std::int64_t alto) {
-    auto media = pagina.getKey("/MediaBox").getArrayAsRectangle();
+    const GeometriaPagina g = geometria(pagina); // upright by now: no rotation left
+    QPDFObjectHandle::Rectangle media(g.cx0, g.cy0, g.cx1, g.cy1);
+    pagina.replaceKey("/MediaBox", QPDFObjectHandle::newFromRectangle(media));
     double w = media.urx - media.llx, h = media.ury - media.lly;
     auto img = QPDFObjectHandle::newStream(&q);
     img.replaceStreamData(std::string(jpeg.begin(), jpeg.end()),
@@ -183,6 +186,7 @@ std::optional<Imagen> renderPDF(const Ruta& url, const std::optional<std::string
     double dpi = 72 * 1.5;
     // A poster-sized first page is previewed smaller rather than filling memory.
     double lado = std::max(g.ancho(), g.alto()) * 1.5;
+    if (!(lado > 0) || !std::isfinite(lado)) return std::nullopt;
     if (lado > 4096) dpi *= 4096 / lado;
     auto w = static_cast<std::int64_t>(g.ancho() * dpi / 72);
     auto h = static_cast<std::int64_t>(g.alto() * dpi / 72);

@@ -5,6 +5,7 @@
 #include "motor/pdf_servicio.h"
 
 #include <algorithm>
+#include <cmath>
 #include <cstdio>
 #include <fstream>
 #include <iterator>
@@ -18,33 +19,74 @@ constexpr double maxLadoPagina = 14400;
 
 struct Cabecera {
     double dpiX = 72, dpiY = 72;
-    std::string cargador;
-    bool icc = false;
-    int bandas = 0;
-    VipsInterpretation interpretacion = VIPS_INTERPRETATION_ERROR;
+    int orientacion = 1; // the EXIF turn the decoder applies
+    bool conPerdida = false;
+    bool jpegTalCual = false; // the file's own bytes can be the page's picture
+    bool gris = false;
 };
+
+// The whole file, or its first `maximo` bytes.
+std::optional<std::string> leerArchivo(const Ruta& url, std::size_t maximo = std::string::npos) {
+    std::ifstream f(url, std::ios::binary);
+    if (!f) return std::nullopt;
+    if (maximo == std::string::npos) return std::string(std::istreambuf_iterator<char>(f), {});
+    std::string r(maximo, '\0');
+    f.read(r.data(), static_cast<std::streamsize>(maximo));
+    r.resize(static_cast<std::size_t>(f.gcount()));
+    return r;
+}
+
+std::uint32_t le32(const std::string& b, std::size_t p) {
+    return std::uint32_t(std::uint8_t(b[p])) | std::uint32_t(std::uint8_t(b[p + 1])) << 8 |
+           std::uint32_t(std::uint8_t(b[p + 2])) << 16 |
+           std::uint32_t(std::uint8_t(b[p + 3])) << 24;
+}
+
+// A WebP holds VP8 (lossy) or VP8L (lossless) data, alone, after a VP8X header, or inside
+// the frames of an animation.
+bool webpConPerdida(const Ruta& url) {
+    auto b = leerArchivo(url, 1 << 16);
+    if (!b || b->size() < 20 || b->compare(0, 4, "RIFF") != 0 || b->compare(8, 4, "WEBP") != 0)
+        return false;
+    for (std::size_t p = 12; p + 8 <= b->size();) {
+        const std::string id = b->substr(p, 4);
+        if (id == "VP8 ") return true;
+        if (id == "VP8L") return false;
+        if (id == "ANMF") { // frame header, then the frame's own chunks
+            p += 8 + 16;
+            continue;
+        }
+        p += 8 + ((le32(*b, p + 4) + 1) & ~1u);
+    }
+    return false;
+}
 
 Cabecera leerCabecera(const Ruta& url) {
     Cabecera c;
     try {
         auto img = Imagen::new_from_file(url.c_str());
-        // libvips reports 72 dpi when the file says nothing, which is one pixel per point.
-        if (img.xres() > 0.01 && img.yres() > 0.01)
-            c.dpiX = img.xres() * 25.4, c.dpiY = img.yres() * 25.4;
-        if (img.get_typeof("vips-loader")) c.cargador = img.get_string("vips-loader");
-        c.icc = img.get_typeof(VIPS_META_ICC_NAME) != 0;
-        c.bandas = img.bands();
-        c.interpretacion = img.interpretation();
+        // Without a stated resolution libvips reports 1 px/mm: that means none, one pixel
+        // per point (72 dpi), as for a JPEG without a density.
+        const bool declarada =
+            img.xres() > 0.01 && img.yres() > 0.01 &&
+            (std::abs(img.xres() - 1.0) > 1e-6 || std::abs(img.yres() - 1.0) > 1e-6);
+        // PNG states pixels per metre: 2835 is its 72 dpi (72.009), 11811 its 300. A tenth
+        // of a dpi is finer than any density people set.
+        if (declarada)
+            c.dpiX = std::round(img.xres() * 254) / 10, c.dpiY = std::round(img.yres() * 254) / 10;
+        c.orientacion = vips_image_get_orientation(img.get_image());
+        const std::string cargador =
+            img.get_typeof("vips-loader") ? img.get_string("vips-loader") : "";
+        c.conPerdida = cargador == "jpegload" || cargador == "heifload" ||
+                       (cargador == "webpload" && webpConPerdida(url));
+        const bool rgb = img.bands() == 3 && img.interpretation() == VIPS_INTERPRETATION_sRGB;
+        c.gris = img.bands() == 1 && img.interpretation() == VIPS_INTERPRETATION_B_W;
+        c.jpegTalCual = cargador == "jpegload" && c.orientacion == 1 &&
+                        !img.get_typeof(VIPS_META_ICC_NAME) && (rgb || c.gris);
     } catch (const vips::VError&) {
         vips_error_clear();
     }
     return c;
-}
-
-std::optional<std::string> leerArchivo(const Ruta& url) {
-    std::ifstream f(url, std::ios::binary);
-    if (!f) return std::nullopt;
-    return std::string(std::istreambuf_iterator<char>(f), {});
 }
 
 std::string numero(double v) {
@@ -77,35 +119,31 @@ std::string pixeles(const Imagen& img) {
     return r;
 }
 
-// The picture: a JPEG that is already upright and plain RGB or grey goes in unchanged;
-// other lossy sources are re-encoded as JPEG; the rest (and transparency) losslessly.
-QPDFObjectHandle contenidoImagen(QPDF& q, const Ruta& url, const ImagenCargada& cargada,
-                                 const Cabecera& c) {
-    const Imagen& img = cargada.imagen;
-    int w = img.width(), h = img.height();
-    int orientacion = cargada.propiedades && cargada.propiedades->orientation
-                          ? *cargada.propiedades->orientation
-                          : 1;
-    bool rgb = c.bandas == 3 && c.interpretacion == VIPS_INTERPRETATION_sRGB;
-    bool gris = c.bandas == 1 && c.interpretacion == VIPS_INTERPRETATION_B_W;
-    if (c.cargador == "jpegload" && orientacion == 1 && !c.icc && (rgb || gris)) {
+// The picture: an upright plain JPEG goes in unchanged; other lossy sources (turned or
+// colour-managed JPEGs, lossy WebP, HEIC, AVIF) as a new JPEG, so a 50 KB WebP does not
+// become megabytes of raw pixels; lossless sources stay lossless (Flate). Transparency
+// becomes a lossless soft mask.
+QPDFObjectHandle contenidoImagen(QPDF& q, const Ruta& url, const Imagen& img, const Cabecera& c) {
+    const int w = img.width(), h = img.height();
+    if (c.jpegTalCual) {
         if (auto datos = leerArchivo(url))
             return imagenXObject(q, std::move(*datos), "/DCTDecode", w, h,
-                                 gris ? "/DeviceGray" : "/DeviceRGB");
+                                 c.gris ? "/DeviceGray" : "/DeviceRGB");
     }
-    bool alfa = img.bands() == 4;
-    bool conPerdida = c.cargador == "jpegload" || c.cargador == "heifload";
-    if (conPerdida && !alfa) {
-        if (auto jpeg = codificarJPEGPagina(img, 0.92))
-            return imagenXObject(q, std::string(jpeg->begin(), jpeg->end()), "/DCTDecode", w, h,
-                                 "/DeviceRGB");
+    // GIF and many PNGs carry an alpha band that is opaque everywhere: no mask for that.
+    const bool alfa = img.bands() == 4 && img[3].min() < 255;
+    Imagen color = img.bands() == 4 ? img.extract_band(0, Imagen::option()->set("n", 3)) : img;
+    std::optional<QPDFObjectHandle> x;
+    if (c.conPerdida) {
+        if (auto jpeg = codificarJPEGPagina(color, 0.92))
+            x = imagenXObject(q, std::string(jpeg->begin(), jpeg->end()), "/DCTDecode", w, h,
+                              "/DeviceRGB");
     }
-    Imagen color = alfa ? img.extract_band(0, Imagen::option()->set("n", 3)) : img;
-    auto x = imagenXObject(q, pixeles(color), nullptr, w, h, "/DeviceRGB");
+    if (!x) x = imagenXObject(q, pixeles(color), nullptr, w, h, "/DeviceRGB");
     if (alfa)
-        x.getDict().replaceKey(
+        x->getDict().replaceKey(
             "/SMask", imagenXObject(q, pixeles(img.extract_band(3)), nullptr, w, h, "/DeviceGray"));
-    return x;
+    return *x;
 }
 
 } // namespace
@@ -116,10 +154,7 @@ Resultado<Ruta> pdfDesdeImagen(const Ruta& imagen) {
     auto cargada = cargarImagen(imagen);
     if (!cargada) return error("No se pudo leer " + nombre);
     Cabecera c = leerCabecera(imagen);
-    int orientacion = cargada->propiedades && cargada->propiedades->orientation
-                          ? *cargada->propiedades->orientation
-                          : 1;
-    if (orientacion >= 5 && orientacion <= 8) std::swap(c.dpiX, c.dpiY);
+    if (c.orientacion >= 5 && c.orientacion <= 8) std::swap(c.dpiX, c.dpiY);
     double w = cargada->imagen.width() * 72.0 / c.dpiX;
     double h = cargada->imagen.height() * 72.0 / c.dpiY;
     // Sizes readers refuse are brought back into range, keeping the proportions.
@@ -135,7 +170,7 @@ Resultado<Ruta> pdfDesdeImagen(const Ruta& imagen) {
     Ruta salida = *dir / (imagen.stem().string() + ".pdf");
     try {
         auto q = qpdfVacio();
-        auto x = contenidoImagen(*q, imagen, *cargada, c);
+        auto x = contenidoImagen(*q, imagen, cargada->imagen, c);
         auto pagina = QPDFObjectHandle::newDictionary();
         pagina.replaceKey("/Type", QPDFObjectHandle::newName("/Page"));
         pagina.replaceKey("/MediaBox", QPDFObjectHandle::newFromRectangle({0, 0, w, h}));

@@ -40,25 +40,6 @@ QPDFObjectHandle::Rectangle normalizado(QPDFObjectHandle::Rectangle r) {
             std::max(r.lly, r.ury)};
 }
 
-// Crop box offsets from the media box edges, as shown after the page's rotation.
-struct Margenes {
-    double izquierda = 0, arriba = 0, ancho = 0, alto = 0;
-};
-Margenes margenesRecorte(const GeometriaPagina& g) {
-    double l = g.cx0 - g.x0, r = g.x1 - g.cx1, b = g.cy0 - g.y0, t = g.y1 - g.cy1;
-    double w = g.cx1 - g.cx0, h = g.cy1 - g.cy0;
-    switch (g.rotacion) {
-    case 90:
-        return {b, l, h, w};
-    case 180:
-        return {r, b, w, h};
-    case 270:
-        return {t, r, h, w};
-    default:
-        return {l, t, w, h};
-    }
-}
-
 std::optional<Imagen> aImagen(const poppler::image& im) {
     if (!im.is_valid() || im.format() != poppler::image::format_bgr24) return std::nullopt;
     int w = im.width(), h = im.height();
@@ -170,12 +151,10 @@ std::optional<Imagen> dibujarPagina(poppler::document& doc, int indice, const Ge
                                     double dpi, std::int64_t ancho, std::int64_t alto) {
     std::unique_ptr<poppler::page> p(doc.create_page(indice));
     if (!p || ancho < 1 || alto < 1) return std::nullopt;
-    double s = dpi / 72.0;
-    Margenes mg = margenesRecorte(g);
-    std::int64_t x = std::clamp<std::int64_t>(std::llround(mg.izquierda * s), 0, ancho - 1);
-    std::int64_t y = std::clamp<std::int64_t>(std::llround(mg.arriba * s), 0, alto - 1);
-    std::int64_t w = std::min<std::int64_t>(static_cast<std::int64_t>(mg.ancho * s), ancho - x);
-    std::int64_t h = std::min<std::int64_t>(static_cast<std::int64_t>(mg.alto * s), alto - y);
+    const double s = dpi / 72.0;
+    // Poppler draws the crop box from its top-left corner; never ask past its edges.
+    const std::int64_t w = std::min<std::int64_t>(static_cast<std::int64_t>(g.ancho() * s), ancho);
+    const std::int64_t h = std::min<std::int64_t>(static_cast<std::int64_t>(g.alto() * s), alto);
     if (w < 1 || h < 1) return std::nullopt;
     poppler::page_renderer r;
     preparar(r);
@@ -184,10 +163,9 @@ std::optional<Imagen> dibujarPagina(poppler::document& doc, int indice, const Ge
     if (!im) return std::nullopt;
     if (im->width() == ancho && im->height() == alto) return im;
     try {
-        // The crop box sits on white paper the size of the media box.
+        // A pixel short of the asked size by rounding: white paper fills it.
         return im
-            ->embed(static_cast<int>(x), static_cast<int>(y), static_cast<int>(ancho),
-                    static_cast<int>(alto),
+            ->embed(0, 0, static_cast<int>(ancho), static_cast<int>(alto),
                     Imagen::option()
                         ->set("extend", VIPS_EXTEND_BACKGROUND)
                         ->set("background", std::vector<double>{255, 255, 255}))

@@ -44,20 +44,18 @@ std::shared_ptr<QPDF> qpdfVacio();
 std::unique_ptr<poppler::document> abrirPoppler(const Ruta& url,
                                                 const std::optional<std::string>& contrasena);
 
-// Page size in points as it is shown: the media box (or the crop box) with the page's
-// rotation applied.
+// Page size in points as viewers show it: the crop box with the page's rotation applied.
 struct GeometriaPagina {
     double x0 = 0, y0 = 0, x1 = 0, y1 = 0;     // media box
     double cx0 = 0, cy0 = 0, cx1 = 0, cy1 = 0; // crop box, inside the media box
     int rotacion = 0;                          // 0, 90, 180 or 270
-    double ancho() const { return rotacion % 180 == 0 ? x1 - x0 : y1 - y0; }
-    double alto() const { return rotacion % 180 == 0 ? y1 - y0 : x1 - x0; }
+    double ancho() const { return rotacion % 180 == 0 ? cx1 - cx0 : cy1 - cy0; }
+    double alto() const { return rotacion % 180 == 0 ? cy1 - cy0 : cx1 - cx0; }
 };
 GeometriaPagina geometria(QPDFObjectHandle pagina);
 
-// Draws page `indice` of an opened poppler document on white at `dpi` into an image of
-// exactly ancho × alto pixels, the crop box placed where it lies in the media box. None
-// when the page cannot be drawn.
+// Draws the crop box of page `indice` of an opened poppler document on white at `dpi`
+// into an image of exactly ancho × alto pixels. None when the page cannot be drawn.
 std::optional<Imagen> dibujarPagina(poppler::document& doc, int indice, const GeometriaPagina& g,
                                     double dpi, std::int64_t ancho, std::int64_t alto);
 // Draws the page's crop box scaled so that it fits ancho × alto (aspect kept).

@@ -67,13 +67,8 @@ ProveedorImagen proveedorArchivo(const Ruta& ruta, std::optional<std::string> co
             if (!pagina) return {};
             return proveedorImagen(*pagina)(maximo);
         }
-        return protegida([&] {
-            auto v = vips::VImage::thumbnail(archivo.c_str(), maximo.width(),
-                                             vips::VImage::option()
-                                                 ->set("height", maximo.height())
-                                                 ->set("size", VIPS_SIZE_DOWN));
-            return aQImage(v);
-        });
+        return protegida(
+            [&] { return aQImage(miniaturaArchivo(archivo, maximo.width(), maximo.height())); });
     };
 }
 

@@ -4,6 +4,7 @@
 #include "motor/paralelo.h"
 
 #include <atomic>
+#include <limits>
 #include <thread>
 
 #include <gtest/gtest.h>
@@ -115,6 +116,18 @@ TEST(VariantesImagen, DetallePersonalizada) {
     a.anchoCustom = 512;
     a.altoCustom = 0;
     EXPECT_EQ(detallePersonalizada(img, a), "70 %, 512×384 px");
+    // Values no control produces are bounded before any conversion to an integer.
+    const double nan = std::numeric_limits<double>::quiet_NaN();
+    const double inf = std::numeric_limits<double>::infinity();
+    a.calidadCustom = nan;
+    a.anchoCustom = nan;
+    EXPECT_EQ(detallePersonalizada(img, a), "0 %, tamaño completo");
+    a.calidadCustom = 1e300;
+    a.anchoCustom = inf;
+    a.altoCustom = 1e300;
+    EXPECT_EQ(detallePersonalizada(img, a), "100 %, 9223372036854775807×9223372036854775807 px");
+    auto [w, h] = dimensionesCustom(img, a);
+    EXPECT_EQ(redimensionar(img, w, h).width(), 1024); // left as it is
 }
 
 TEST(VariantesImagen, CarpetaImposibleEsUnError) {

@@ -45,9 +45,9 @@ TEST(Guardar, NombreJuntoAlOriginal) {
 
 TEST(Tipos, ExtensionesDeImagen) {
     for (const char* e :
-         {"jpg", "JPG", ".jpeg", "png", "PNG", "heic", "webp", "tiff", "gif", "avif"})
+         {"jpg", "JPG", ".jpeg", "png", "PNG", "heic", "HIF", "webp", "tiff", "gif", "avif"})
         EXPECT_TRUE(esExtensionImagen(e)) << e;
-    for (const char* e : {"pdf", "PDF", "txt", "", "docx", "zip"})
+    for (const char* e : {"pdf", "PDF", "txt", "", "docx", "zip", "jfif"})
         EXPECT_FALSE(esExtensionImagen(e)) << e;
     EXPECT_TRUE(esImagen("/a/b/FOTO.JPG"));
     EXPECT_FALSE(esImagen("/a/b/documento"));

@@ -69,22 +69,16 @@ TEST(Redimensionar, TamanoExactoYAbsurdosSeIgnoran) {
     EXPECT_EQ(enorme.height(), 300);
 }
 
+// Upright pixels at real sizes, every orientation and format: tests/corpus.
 TEST(CargarImagen, AplicaLaOrientacionYLeePropiedades) {
     auto c = cargarImagen(datos("foto_orientada.jpg"));
     ASSERT_TRUE(c);
     // Stored 320 × 480 with Orientation 6: upright it is 480 × 320.
     EXPECT_EQ(c->imagen.width(), 480);
     EXPECT_EQ(c->imagen.height(), 320);
-    EXPECT_EQ(c->imagen.bands(), 3);
-    EXPECT_EQ(c->imagen.format(), VIPS_FORMAT_UCHAR);
     ASSERT_TRUE(c->propiedades);
     EXPECT_EQ(c->propiedades->orientation, 6);
-    // The same pixels as the upright copy of the photo.
-    auto recto = cargarImagen(datos("foto_exif.jpg"));
-    ASSERT_TRUE(recto);
-    double diferencia =
-        (c->imagen.cast(VIPS_FORMAT_FLOAT) - recto->imagen.cast(VIPS_FORMAT_FLOAT)).abs().avg();
-    EXPECT_LT(diferencia, 8.0);
+    EXPECT_EQ(c->propiedades->pixelWidth, 320); // as stored
 }
 
 TEST(CargarImagen, TransparenciaYSinMetadatos) {
@@ -101,11 +95,6 @@ TEST(CargarImagen, ArchivosMalosNoSeAbren) {
     EXPECT_FALSE(cargarImagen(dir / "vacio.jpg"));
     std::ofstream(dir / "texto.png") << "esto no es una imagen";
     EXPECT_FALSE(cargarImagen(dir / "texto.png"));
-    // A JPEG cut in half still gives no crash.
-    std::ifstream f(datos("foto_exif.jpg"), std::ios::binary);
-    std::string bytes((std::istreambuf_iterator<char>(f)), {});
-    std::ofstream(dir / "cortada.jpg", std::ios::binary) << bytes.substr(0, bytes.size() / 3);
-    (void)cargarImagen(dir / "cortada.jpg");
 }
 
 namespace {

@@ -5,6 +5,7 @@
 
 #include <exiv2/exiv2.hpp>
 #include <gtest/gtest.h>
+#include <sstream>
 
 using namespace Livora;
 using namespace Livora::Pruebas;
@@ -172,6 +173,18 @@ TEST(MetadatosEnSalidas, SeConservanExactamenteConOrientacion1) {
             EXPECT_FALSE(l.iptc.empty());
         }
     }
+    // exiftool reads every output's EXIF without a complaint; cwebp copies the PNG's into
+    // the WebP, so a malformed block there shows up in both.
+    std::string archivos;
+    for (const auto& v : *r)
+        archivos += " '" + v.urlTemp.string() + "'";
+    auto avisos = ejecutar("exiftool -q -T -FileName -Warning" + archivos);
+    ASSERT_EQ(avisos.estado, 0) << avisos.texto;
+    std::istringstream lineas(avisos.texto);
+    int n = 0;
+    for (std::string linea; std::getline(lineas, linea); ++n)
+        EXPECT_EQ(linea.substr(linea.find('\t')), "\t-") << linea;
+    EXPECT_EQ(n, static_cast<int>(r->size()));
 }
 
 TEST(MetadatosEnSalidas, SoloGPSLlevaEseGPS) {

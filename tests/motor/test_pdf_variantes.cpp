@@ -179,7 +179,8 @@ TEST(VariantesPDF, OrigenDesplazadoVuelveACero) {
         p[0].replaceKey("/Annots", QPDFObjectHandle::parse(
                                        "[<< /Type /Annot /Subtype /Link /Rect [110 60 200 90] "
                                        "/A << /S /URI /URI (https://example.org/) >> >>]"));
-        QPDFWriter w(*q, (carpetaPrueba() / "desplazada2.pdf").c_str());
+        const Ruta destino = carpetaPrueba() / "desplazada2.pdf"; // qpdf keeps the pointer
+        QPDFWriter w(*q, destino.c_str());
         w.write();
     }
     Ruta movida = carpetaPrueba() / "desplazada2.pdf";

@@ -4,6 +4,7 @@
 #include "motor/tipos.h"
 #include "soporte.h"
 
+#include <QMimeDatabase>
 #include <atomic>
 
 using namespace Livora;
@@ -202,14 +203,27 @@ TEST_F(Ingesta, CancelarLaContrasenaDejaLaVentanaIgual) {
     EXPECT_EQ(dialogos.informativos.size(), 2u);
 }
 
+// The engine's Qt-free table and the desktop's MIME database agree in both cases, and
+// every type the open panel offers is an image to both, under the MIME type the .desktop
+// file lists for it.
 TEST(Clasificacion, TablaDelMotorYBaseMIMECoinciden) {
-    for (const char* ext :
-         {"jpg",  "jpeg", "JPG", "png", "PNG", "gif", "bmp", "tif",  "tiff", "webp", "heic",
-          "heif", "avif", "svg", "ico", "pdf", "PDF", "txt", "docx", "zip",  "xyz",  "mp4"}) {
-        const Ruta r = Ruta("archivo.") += ext;
-        EXPECT_EQ(esImagenPorTipo(r), esExtensionImagen(ext)) << ext;
-    }
+    std::vector<std::string> extensiones = extensionesImagen();
+    for (const char* otra : {"pdf", "txt", "docx", "zip", "xyz", "mp4", "jfif", "pam", "qoi"})
+        extensiones.push_back(otra);
+    for (const auto& ext : extensiones)
+        for (const auto& e : {QString::fromStdString(ext), QString::fromStdString(ext).toUpper()}) {
+            const Ruta r = Ruta("archivo.") += e.toStdString();
+            EXPECT_EQ(esImagenPorTipo(r), esExtensionImagen(e.toStdString())) << r;
+        }
     EXPECT_FALSE(esImagenPorTipo("sin_extension"));
+    const QMimeDatabase db;
+    for (const auto& t : tiposLegibles())
+        for (const auto& ext : t.extensiones) {
+            const QMimeType m = db.mimeTypeForFile(QString::fromStdString("archivo." + ext),
+                                                   QMimeDatabase::MatchExtension);
+            EXPECT_EQ(m.name().toStdString(), t.mime) << ext;
+            EXPECT_TRUE(esExtensionImagen(ext)) << ext;
+        }
 }
 
 } // namespace
