@@ -25,6 +25,7 @@ CARGA_INICIAL = os.getloadavg()
 FOTO = ENTRADAS / "foto-12mp.jpg"
 PDF_FOTOS = ENTRADAS / "fotos-20-paginas.pdf"
 PDF_TEXTO = ENTRADAS / "bashref.pdf"
+PDF_CALENDARIO = ENTRADAS / "calendario-24-paginas.pdf"
 
 
 def cpu_hijos():

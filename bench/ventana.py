@@ -25,7 +25,7 @@ def _estado(pid, clave):
 
 
 class Ventana:
-    def __init__(self, carpeta, registro=None):
+    def __init__(self, carpeta, registro=None, extra=None):
         if not VENTANA.exists():
             raise RuntimeError(f"no está {VENTANA}: el árbol todavía no tiene la ventana")
         self.carpeta = limpiar(carpeta)
@@ -33,6 +33,7 @@ class Ventana:
         # apart from any other Livora running on the machine.
         self.entorno = {**os.environ, "QT_QPA_PLATFORM": "offscreen", "TMPDIR": str(self.carpeta),
                         "XDG_RUNTIME_DIR": str(self.carpeta)}
+        self.entorno.update(extra or {})
         if registro:
             self.entorno["QT_PLUGIN_PATH"] = str(SONDA)
             self.entorno["QT_QPA_GENERIC_PLUGINS"] = f"livorasonda:{registro}"

@@ -4,6 +4,8 @@
 // kernel the engine uses, so the figure measures the encoder, not the resize.
 //
 //   calidad REFERENCIA CANDIDATO...   →  one line per candidate: "ssim ancho alto ruta"
+//   calidad --exacto REFERENCIA CANDIDATO...  →  "igual ruta" or "distinto ruta": every
+//   sample the same once both are RGBA at 16 bits (8-bit samples × 257)
 #include <opencv2/core.hpp>
 #include <opencv2/quality.hpp>
 #include <vips/vips8>
@@ -24,8 +26,38 @@ VImage rgb8(const char* ruta) {
         img.interpretation() != VIPS_INTERPRETATION_B_W)
         img = img.colourspace(VIPS_INTERPRETATION_sRGB);
     if (img.has_alpha()) img = img.flatten(VImage::option()->set("background", 255));
-    if (img.bands() == 1) img = img.bandjoin({img, img});
+    if (img.bands() == 1) img = VImage::bandjoin({img, img, img});
     return img.cast(VIPS_FORMAT_UCHAR).copy_memory();
+}
+
+VImage rgba16(const char* ruta) {
+    VImage img = VImage::new_from_file(ruta).autorot();
+    const bool dieciseis = img.format() == VIPS_FORMAT_USHORT;
+    if (img.bands() <= 2) {
+        VImage y = img.extract_band(0);
+        img = img.bands() == 2 ? VImage::bandjoin({y, y, y, img.extract_band(1)})
+                               : VImage::bandjoin({y, y, y});
+    }
+    VImage r = dieciseis ? img.cast(VIPS_FORMAT_INT) : img.cast(VIPS_FORMAT_INT) * 257;
+    if (r.bands() == 3) r = r.bandjoin_const({65535});
+    return r.cast(VIPS_FORMAT_INT);
+}
+
+int exacto(int argc, char** argv) {
+    const VImage ref = rgba16(argv[2]);
+    int estado = 0;
+    for (int i = 3; i < argc; ++i) {
+        try {
+            const VImage c = rgba16(argv[i]);
+            const bool igual = c.width() == ref.width() && c.height() == ref.height() &&
+                               (c == ref).min() == 255;
+            std::printf("%s %s\n", igual ? "igual" : "distinto", argv[i]);
+        } catch (const vips::VError& e) {
+            std::printf("distinto %s\n", argv[i]);
+            estado = 1;
+        }
+    }
+    return estado;
 }
 
 // BT.601 luma as float, the plane SSIM tools conventionally compare.
@@ -43,6 +75,7 @@ cv::Mat luma(const VImage& rgb) {
 
 int main(int argc, char** argv) {
     if (VIPS_INIT(argv[0])) return 1;
+    if (argc > 3 && std::strcmp(argv[1], "--exacto") == 0) return exacto(argc, argv);
     if (argc < 3) {
         std::fprintf(stderr, "uso: calidad REFERENCIA CANDIDATO...\n");
         return 2;

@@ -2,7 +2,15 @@
 // stall of the event loop can be read afterwards. Lines: "<epoch ms> <lateness ms>".
 // With LIVORA_SONDA_PILAS=FILE a watchdog thread also interrupts the GUI thread every 20 ms
 // while a tick is over 30 ms late and appends its stack to FILE, to find what stalls it.
+// With LIVORA_SONDA_ORDEN=FILE the probe acts on the window when FILE appears (and removes
+// it): "metadatos" clicks the "Quitar metadatos" switch, which regenerates every open image.
+// With LIVORA_SONDA_PINTURAS=FILE every paint of the before/after comparator is logged as
+// "<epoch ms>", so the time a switch of records takes to show can be read afterwards.
+#include <QAbstractButton>
+#include <QApplication>
+#include <QCoreApplication>
 #include <QDateTime>
+#include <QEvent>
 #include <QElapsedTimer>
 #include <QFile>
 #include <QGenericPlugin>
@@ -13,6 +21,7 @@
 #include <csignal>
 #include <cstdio>
 #include <cstdlib>
+#include <cstring>
 #include <execinfo.h>
 #include <fcntl.h>
 #include <pthread.h>
@@ -60,9 +69,31 @@ void empezarVigia() {
     std::thread(vigilar, pthread_self()).detach();
 }
 
+class Pinturas : public QObject {
+public:
+    explicit Pinturas(const char* ruta) : archivo_(QString::fromLocal8Bit(ruta)) {
+        archivo_.open(QIODevice::WriteOnly | QIODevice::Truncate | QIODevice::Text);
+        QCoreApplication::instance()->installEventFilter(this);
+    }
+
+protected:
+    bool eventFilter(QObject* o, QEvent* e) override {
+        if (e->type() == QEvent::Paint &&
+            std::strstr(o->metaObject()->className(), "Comparador") != nullptr) {
+            archivo_.write(QByteArray::number(QDateTime::currentMSecsSinceEpoch()) + '\n');
+            archivo_.flush();
+        }
+        return false;
+    }
+
+private:
+    QFile archivo_;
+};
+
 class Sonda : public QObject {
 public:
     explicit Sonda(const QString& ruta) : archivo_(ruta) {
+        if (const char* p = std::getenv("LIVORA_SONDA_PINTURAS"); p && *p) new Pinturas(p);
         archivo_.open(QIODevice::WriteOnly | QIODevice::Truncate | QIODevice::Text);
         tic_.setTimerType(Qt::PreciseTimer);
         tic_.setInterval(periodoMs);
@@ -94,7 +125,25 @@ private:
         if (ahora - volcado_ > 100'000'000) {
             volcar();
             volcado_ = ahora;
+            obedecer();
         }
+    }
+
+    void obedecer() {
+        static const char* orden = std::getenv("LIVORA_SONDA_ORDEN");
+        if (!orden || !*orden || !QFile::exists(QString::fromLocal8Bit(orden))) return;
+        QFile f(QString::fromLocal8Bit(orden));
+        f.open(QIODevice::ReadOnly);
+        const QByteArray que = f.readAll().trimmed();
+        f.close();
+        f.remove();
+        if (que != "metadatos") return;
+        for (QWidget* w : QApplication::allWidgets())
+            if (auto* b = qobject_cast<QAbstractButton*>(w);
+                b && b->text().startsWith(QStringLiteral("Quitar metadatos")) && b->isVisible()) {
+                b->click();
+                return;
+            }
     }
 
     void volcar() {

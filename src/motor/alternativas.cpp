@@ -5,6 +5,7 @@
 #include "motor/numeros.h"
 #include "motor/objetivo.h"
 #include "motor/paralelo.h"
+#include "motor/png_optimo.h"
 #include "motor/webp.h"
 
 #include <algorithm>
@@ -21,10 +22,20 @@ struct Fila {
     std::optional<double> maxLado;
 };
 
+// The lossless row may keep the original PNG's own image data (see pngSinPerdida).
+std::optional<Bytes> sinPerdida(const Imagen& imagen, const std::optional<Ruta>& original,
+                                const Propiedades* meta) {
+    auto datos = pngSinPerdida(imagen, original);
+    if (datos && meta) return insertarMetadatos(*datos, *meta);
+    return datos;
+}
+
 // Encodes one row and writes its file; none when the encoder is missing or fails.
 Resultado<std::optional<Variante>> producir(const Fila& fila, const Imagen& imagen, const Ruta& dir,
-                                            const Propiedades* meta) {
-    auto datos = codificar(imagen, fila.formato, fila.calidad, meta);
+                                            const Propiedades* meta,
+                                            const std::optional<Ruta>& original) {
+    auto datos = fila.sufijo == "sin-perdida" ? sinPerdida(imagen, original, meta)
+                                              : codificar(imagen, fila.formato, fila.calidad, meta);
     if (!datos) return std::optional<Variante>{};
     Variante v;
     v.nombre = fila.nombre;
@@ -38,15 +49,33 @@ Resultado<std::optional<Variante>> producir(const Fila& fila, const Imagen& imag
     return std::optional<Variante>{std::move(v)};
 }
 
-// Longest first (measured on a 12 MP photo: PNG then cwebp 3.1 s, HEIC 2.6 s, AVIF 1 s,
-// the target search 0.5 s, each JPEG 0.1–0.2 s), so the short rows fill the cores at the
-// end instead of the PNG → WebP chain finishing alone.
+// Longest first (measured on a 12 MP photo: HEIC 2.7 s, the fast PNG then cwebp 1.9 s,
+// the lossless PNG 1.6 s, the target search 1.2 s, AVIF 1 s, each JPEG 0.1–0.3 s), so the
+// short rows fill the cores at the end instead of a long one finishing alone.
 int orden(const std::string& sufijo) {
-    static const char* const porCoste[] = {"sin-perdida", "heic",          "avif", "objetivo",
-                                           "alta",        "personalizada", "media"};
+    static const char* const porCoste[] = {"heic", "webp", "sin-perdida",   "objetivo",
+                                           "avif", "alta", "personalizada", "media"};
     for (int i = 0; i < static_cast<int>(std::size(porCoste)); ++i)
         if (sufijo == porCoste[i]) return i;
     return static_cast<int>(std::size(porCoste));
+}
+
+// cwebp reads a stored PNG with the same pixels and metadata as the lossless row, written
+// for it alone: the lossless row's own deflate then stays off the WebP's path.
+std::optional<Variante> webpDesdeRapido(const Imagen& cg, const Ruta& dir, bool quitarMetadatos,
+                                        const Propiedades* meta) {
+    const auto& cwebp = rutaCwebp();
+    if (!cwebp) return std::nullopt;
+    auto datos = codificarPNG(cg, EsfuerzoPNG::Rapido);
+    if (datos && meta) datos = insertarMetadatos(*datos, *meta);
+    if (!datos) return std::nullopt;
+    const Ruta origen = dir / "webp-origen.png";
+    if (!escribirArchivo(origen, *datos)) return std::nullopt;
+    datos.reset();
+    auto v = varianteWebP(dir, quitarMetadatos, cwebp, origen);
+    std::error_code ec;
+    std::filesystem::remove(origen, ec);
+    return v;
 }
 
 } // namespace
@@ -61,6 +90,13 @@ std::string detallePersonalizada(const Imagen& cg, const AjustesImagen& ajustes)
 Resultado<std::vector<Variante>>
 variantesImagen(const Imagen& cg, const AjustesImagen& ajustes,
                 const std::optional<Propiedades>& metadatosOriginales, bool sinFondo) {
+    return variantesImagen(cg, ajustes, metadatosOriginales, sinFondo, std::nullopt);
+}
+
+Resultado<std::vector<Variante>>
+variantesImagen(const Imagen& cg, const AjustesImagen& ajustes,
+                const std::optional<Propiedades>& metadatosOriginales, bool sinFondo,
+                const std::optional<Ruta>& original) {
     iniciarMotor();
     auto dir = dirTemporal();
     if (!dir) return dir.error();
@@ -71,7 +107,7 @@ variantesImagen(const Imagen& cg, const AjustesImagen& ajustes,
 
     if (sinFondo) {
         Fila f{"PNG · Fondo transparente", "sujeto recortado", "sin-fondo", Formato::PNG, 1.0, {}};
-        auto r = producir(f, cg, *dir, meta);
+        auto r = producir(f, cg, *dir, meta, std::nullopt);
         if (!r) return r.error();
         std::vector<Variante> lista;
         if (*r) lista.push_back(std::move(**r));
@@ -96,8 +132,7 @@ variantesImagen(const Imagen& cg, const AjustesImagen& ajustes,
                      {}});
 
     // Every row is independent; they are encoded on all cores and the list keeps the
-    // table's order. The WebP follows the lossless PNG on the same thread because cwebp
-    // reads it.
+    // table's order.
     const std::size_t n = filas.size();
     std::vector<std::optional<Variante>> hechas(n);
     std::optional<Variante> webp;
@@ -116,15 +151,16 @@ variantesImagen(const Imagen& cg, const AjustesImagen& ajustes,
             } else if (f.maxLado) {
                 imagen = escalado(cg, *f.maxLado);
             }
-            auto r = producir(f, imagen, *dir, meta);
+            auto r = producir(f, imagen, *dir, meta, original);
             if (!r) {
                 errores[i] = r.error();
                 return;
             }
             hechas[i] = std::move(*r);
-            if (f.sufijo == "sin-perdida") webp = varianteWebP(*dir, ajustes.quitarMetadatos);
         });
     }
+    tareas.emplace_back(orden("webp"),
+                        [&] { webp = webpDesdeRapido(cg, *dir, ajustes.quitarMetadatos, meta); });
     if (ajustes.objetivoKB) {
         tareas.emplace_back(orden("objetivo"), [&] {
             auto r = ajustarAPeso(cg, *ajustes.objetivoKB, *dir, meta);

@@ -29,7 +29,13 @@ Imagen imagenEditada(const Imagen& fuente, const EntradaCadena& e) {
 Resultado<std::vector<Variante>> cadenaImagen(const EntradaCadena& e) {
     auto fuente = decodificarFuente(e.fuente);
     if (!fuente || fuente->get_image() == nullptr) return error("No se pudo abrir la imagen");
-    return variantesImagen(imagenEditada(*fuente, e), e.ajustes, e.metadatos, e.sinFondo);
+    Imagen editada = imagenEditada(*fuente, e);
+    // Untouched pixels of an uncut file: its own PNG data may be the smaller lossless output.
+    std::optional<Ruta> original;
+    if (editada.get_image() == fuente->get_image() && !e.fuente.recorte && !e.fuente.pixeles &&
+        !e.fuente.archivo.empty())
+        original = e.fuente.archivo;
+    return variantesImagen(editada, e.ajustes, e.metadatos, e.sinFondo, original);
 }
 
 } // namespace Livora

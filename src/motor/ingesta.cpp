@@ -50,7 +50,7 @@ Resultado<ArchivoEstado> ingestaImagen(const Ruta& url, const AjustesImagen& aju
     auto r = cargar(url);
     if (!r) return r.error();
     ArchivoEstado& a = r->archivo;
-    auto variantes = variantesImagen(r->pixeles, ajustes, a.metadatos, false);
+    auto variantes = variantesImagen(r->pixeles, ajustes, a.metadatos, false, url);
     if (!variantes) return variantes.error();
     a.variantes = std::move(*variantes);
     a.seleccionada = seleccionInicial(a.variantes, a.bytesOriginal);

@@ -75,6 +75,17 @@ inline constexpr std::int64_t maxPixelesPaginaPDF = 100'000'000;
 Resultado<void> escribirPDF(const Ruta& fuente, std::optional<double> dpi, double calidad,
                             const OpcionesPDF& opciones, const Ruta& salida);
 
+// Several raster outputs of one document at once: each page is drawn once, at the highest
+// resolution asked for, and brought down to the others' sizes (the same sizes a direct
+// drawing at their resolution gives).
+struct SalidaRaster {
+    double dpi = 0;
+    double calidad = 1.0;
+    Ruta salida;
+};
+Resultado<void> escribirPDFRaster(const Ruta& fuente, const std::vector<SalidaRaster>& salidas,
+                                  const OpcionesPDF& opciones);
+
 // First page at 1.5 × its size (rotation applied); none when it cannot be read.
 std::optional<Imagen> renderPDF(const Ruta& url,
                                 const std::optional<std::string>& contrasena = std::nullopt);

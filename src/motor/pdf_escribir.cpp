@@ -18,10 +18,11 @@ namespace Livora {
 
 namespace {
 
+// One page of every raster output: its size in each (0 = stays vectors) and its JPEGs.
 struct TrabajoPagina {
     GeometriaPagina g;
-    std::int64_t ancho = 0, alto = 0; // pixels; 0 = stays vectors
-    std::optional<Bytes> jpeg;
+    std::vector<std::int64_t> ancho, alto;
+    std::vector<std::optional<Bytes>> jpeg;
 };
 
 // The JPEG is what gets embedded; it must read back at the size the page asked for.
@@ -40,21 +41,58 @@ int hilosDisponibles(std::size_t tareas) {
     return static_cast<int>(std::min<std::size_t>(n, tareas));
 }
 
+// The page drawn at a higher resolution, brought down to ancho × alto. At a whole ratio
+// (300 → 150 and 100 dpi) each output pixel is the mean of the n × n pixels that cover
+// exactly its area, which is how the renderer itself antialiases; otherwise lanczos3.
+std::optional<Imagen> reducir(const Imagen& grande, double factor, std::int64_t ancho,
+                              std::int64_t alto) {
+    if (grande.width() == ancho && grande.height() == alto) return grande;
+    const double n = std::round(factor);
+    if (std::abs(factor - n) < 1e-9 && n >= 2 && ancho * n <= grande.width() &&
+        alto * n <= grande.height()) {
+        try {
+            const int k = static_cast<int>(n);
+            Imagen r =
+                grande.extract_area(0, 0, static_cast<int>(ancho) * k, static_cast<int>(alto) * k)
+                    .shrink(n, n)
+                    .cast(VIPS_FORMAT_UCHAR)
+                    .copy_memory();
+            if (r.width() == ancho && r.height() == alto) return r;
+        } catch (const vips::VError&) {
+            vips_error_clear();
+        }
+    }
+    Imagen r = redimensionar(grande, ancho, alto);
+    if (r.width() != ancho || r.height() != alto) return std::nullopt;
+    return r;
+}
+
 // Each thread draws with its own poppler document; pages are taken in order, so no more
-// than one bitmap per thread is alive at a time.
-void rasterizar(const Ruta& fuente, std::vector<TrabajoPagina>& trabajos, double dpi,
-                double calidad) {
+// than one page's bitmaps per thread are alive at a time. Every page is drawn once, at the
+// highest resolution any output needs, and brought down for the others.
+void rasterizar(const Ruta& fuente, std::vector<TrabajoPagina>& trabajos,
+                const std::vector<SalidaRaster>& salidas) {
     std::atomic<std::size_t> siguiente{0};
     auto trabajar = [&] {
         auto doc = abrirPoppler(fuente, std::nullopt);
         if (!doc) return;
         for (std::size_t i = siguiente++; i < trabajos.size(); i = siguiente++) {
             auto& t = trabajos[i];
-            if (t.ancho < 1) continue;
-            auto img = dibujarPagina(*doc, static_cast<int>(i), t.g, dpi, t.ancho, t.alto);
+            std::optional<std::size_t> mayor;
+            for (std::size_t k = 0; k < salidas.size(); ++k)
+                if (t.ancho[k] > 0 && (!mayor || salidas[k].dpi > salidas[*mayor].dpi)) mayor = k;
+            if (!mayor) continue;
+            auto img = dibujarPagina(*doc, static_cast<int>(i), t.g, salidas[*mayor].dpi,
+                                     t.ancho[*mayor], t.alto[*mayor]);
             if (!img) continue;
-            auto jpeg = codificarJPEGPagina(*img, calidad);
-            if (jpeg && jpegValido(*jpeg, t.ancho, t.alto)) t.jpeg = std::move(jpeg);
+            for (std::size_t k = 0; k < salidas.size(); ++k) {
+                if (t.ancho[k] < 1) continue;
+                auto pagina =
+                    reducir(*img, salidas[*mayor].dpi / salidas[k].dpi, t.ancho[k], t.alto[k]);
+                if (!pagina) continue;
+                auto jpeg = codificarJPEGPagina(*pagina, salidas[k].calidad);
+                if (jpeg && jpegValido(*jpeg, t.ancho[k], t.alto[k])) t.jpeg[k] = std::move(jpeg);
+            }
         }
     };
     std::vector<std::function<void()>> tareas(hilosDisponibles(trabajos.size()), trabajar);
@@ -112,44 +150,29 @@ const std::vector<FilaPDF>& tablaPDF() {
     return tabla;
 }
 
-Resultado<void> escribirPDF(const Ruta& fuente, std::optional<double> dpi, double calidad,
-                            const OpcionesPDF& opciones, const Ruta& salida) {
-    iniciarMotor();
+namespace {
+
+// Writes `fuente` to `salida` with the pages whose JPEG exists replaced by it (output k of
+// the page jobs), the others as vectors.
+Resultado<void> escribirConPaginas(const Ruta& fuente, std::vector<TrabajoPagina>& trabajos,
+                                   std::optional<std::size_t> k, const OpcionesPDF& opciones,
+                                   const Ruta& salida) {
     auto d = abrirQPDF(fuente, std::nullopt);
     if (!d.qpdf) return error("No se pudo preparar el PDF");
     QPDF& q = *d.qpdf;
     try {
-        q.pushInheritedAttributesToPage();
+        aplanarPaginas(q);
         auto paginas = QPDFPageDocumentHelper(q).getAllPages();
         if (paginas.empty()) return error("El PDF no tiene páginas");
-
-        std::vector<TrabajoPagina> trabajos(paginas.size());
-        if (dpi && *dpi > 0) {
-            double s = *dpi / 72.0;
-            for (std::size_t i = 0; i < paginas.size(); ++i) {
-                auto& t = trabajos[i];
-                t.g = geometria(paginas[i].getObjectHandle());
-                double w = std::floor(t.g.ancho() * s), h = std::floor(t.g.alto() * s);
-                // Under a pixel, or too large to hold in memory: the page stays vectors.
-                if (w >= 1 && h >= 1 && w * h <= static_cast<double>(maxPixelesPaginaPDF)) {
-                    t.ancho = static_cast<std::int64_t>(w);
-                    t.alto = static_cast<std::int64_t>(h);
-                }
-            }
-            rasterizar(fuente, trabajos, *dpi, calidad);
-        }
-
-        aplanarPaginas(q);
-        paginas = QPDFPageDocumentHelper(q).getAllPages();
-        bool todasRaster = dpi.has_value();
+        bool todasRaster = k.has_value();
         for (std::size_t i = 0; i < paginas.size(); ++i) {
-            if (!trabajos[i].jpeg) {
+            if (!k || i >= trabajos.size() || !trabajos[i].jpeg[*k]) {
                 todasRaster = false;
                 continue;
             }
-            ponerImagen(q, paginas[i].getObjectHandle(), *trabajos[i].jpeg, trabajos[i].ancho,
-                        trabajos[i].alto);
-            trabajos[i].jpeg.reset();
+            ponerImagen(q, paginas[i].getObjectHandle(), *trabajos[i].jpeg[*k],
+                        trabajos[i].ancho[*k], trabajos[i].alto[*k]);
+            trabajos[i].jpeg[*k].reset();
         }
         // No widget is left to fill in.
         if (todasRaster) q.getRoot().removeKey("/AcroForm");
@@ -157,6 +180,56 @@ Resultado<void> escribirPDF(const Ruta& fuente, std::optional<double> dpi, doubl
         return error("No se pudo preparar el PDF");
     }
     return escribirQPDF(q, &opciones, salida);
+}
+
+} // namespace
+
+Resultado<void> escribirPDF(const Ruta& fuente, std::optional<double> dpi, double calidad,
+                            const OpcionesPDF& opciones, const Ruta& salida) {
+    if (dpi && *dpi > 0) return escribirPDFRaster(fuente, {{*dpi, calidad, salida}}, opciones);
+    iniciarMotor();
+    std::vector<TrabajoPagina> ninguno;
+    return escribirConPaginas(fuente, ninguno, std::nullopt, opciones, salida);
+}
+
+Resultado<void> escribirPDFRaster(const Ruta& fuente, const std::vector<SalidaRaster>& salidas,
+                                  const OpcionesPDF& opciones) {
+    iniciarMotor();
+    std::vector<TrabajoPagina> trabajos;
+    {
+        auto d = abrirQPDF(fuente, std::nullopt);
+        if (!d.qpdf) return error("No se pudo preparar el PDF");
+        try {
+            d.qpdf->pushInheritedAttributesToPage();
+            auto paginas = QPDFPageDocumentHelper(*d.qpdf).getAllPages();
+            if (paginas.empty()) return error("El PDF no tiene páginas");
+            trabajos.resize(paginas.size());
+            for (std::size_t i = 0; i < paginas.size(); ++i) {
+                auto& t = trabajos[i];
+                t.g = geometria(paginas[i].getObjectHandle());
+                t.ancho.assign(salidas.size(), 0);
+                t.alto.assign(salidas.size(), 0);
+                t.jpeg.resize(salidas.size());
+                for (std::size_t k = 0; k < salidas.size(); ++k) {
+                    const double s = salidas[k].dpi / 72.0;
+                    const double w = std::floor(t.g.ancho() * s), h = std::floor(t.g.alto() * s);
+                    // Under a pixel, or too large to hold in memory: the page stays vectors.
+                    if (s > 0 && w >= 1 && h >= 1 &&
+                        w * h <= static_cast<double>(maxPixelesPaginaPDF)) {
+                        t.ancho[k] = static_cast<std::int64_t>(w);
+                        t.alto[k] = static_cast<std::int64_t>(h);
+                    }
+                }
+            }
+        } catch (const std::exception&) {
+            return error("No se pudo preparar el PDF");
+        }
+    }
+    rasterizar(fuente, trabajos, salidas);
+    for (std::size_t k = 0; k < salidas.size(); ++k)
+        if (auto w = escribirConPaginas(fuente, trabajos, k, opciones, salidas[k].salida); !w)
+            return w.error();
+    return {};
 }
 
 std::optional<Imagen> renderPDF(const Ruta& url, const std::optional<std::string>& contrasena) {

@@ -23,10 +23,20 @@ Resultado<SalidaPDF> variantesPDF(const std::vector<PaginaPDF>& paginas,
     bool protegido = opciones.proteger && !opciones.contrasena.empty();
     std::optional<std::string> clave;
     if (protegido) clave = opciones.contrasena;
+    // The vector copy on its own, the raster rows together: their pages are drawn once.
+    std::vector<SalidaRaster> raster;
     for (const auto& fila : tablaPDF()) {
         Ruta salida = *dir / (fila.sufijo + ".pdf");
-        auto w = escribirPDF(base, fila.dpi, fila.calidad, opciones, salida);
-        if (!w) return w.error();
+        if (fila.dpi) {
+            raster.push_back({*fila.dpi, fila.calidad, salida});
+        } else if (auto w = escribirPDF(base, std::nullopt, fila.calidad, opciones, salida); !w) {
+            return w.error();
+        }
+    }
+    if (!raster.empty())
+        if (auto w = escribirPDFRaster(base, raster, opciones); !w) return w.error();
+    for (const auto& fila : tablaPDF()) {
+        Ruta salida = *dir / (fila.sufijo + ".pdf");
         Variante v;
         v.nombre = fila.nombre;
         v.detalle = fila.detalle;

@@ -61,8 +61,12 @@ std::optional<Variante> varianteWebP(const Ruta& dir, bool quitarMetadatos) {
 
 std::optional<Variante> varianteWebP(const Ruta& dir, bool quitarMetadatos,
                                      const std::optional<Ruta>& cwebp) {
+    return varianteWebP(dir, quitarMetadatos, cwebp, dir / "sin-perdida.png");
+}
+
+std::optional<Variante> varianteWebP(const Ruta& dir, bool quitarMetadatos,
+                                     const std::optional<Ruta>& cwebp, const Ruta& origen) {
     if (!cwebp) return std::nullopt;
-    const Ruta origen = dir / "sin-perdida.png";
     const Ruta destino = dir / "webp.webp";
     if (!std::filesystem::exists(origen)) return std::nullopt;
 

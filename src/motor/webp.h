@@ -20,5 +20,8 @@ std::vector<std::string> argumentosCwebp(const Ruta& origen, const Ruta& destino
 std::optional<Variante> varianteWebP(const Ruta& dir, bool quitarMetadatos);
 std::optional<Variante> varianteWebP(const Ruta& dir, bool quitarMetadatos,
                                      const std::optional<Ruta>& cwebp);
+// The same from another PNG of the generation with the lossless row's pixels and metadata.
+std::optional<Variante> varianteWebP(const Ruta& dir, bool quitarMetadatos,
+                                     const std::optional<Ruta>& cwebp, const Ruta& origen);
 
 } // namespace Livora

@@ -216,17 +216,55 @@ TEST(VariantesPDF, PaginaDiminutaQuedaEnVectoresDentroDelRaster) {
     EXPECT_TRUE(p[1].getKey("/Resources").hasKey("/Font"));
 }
 
-TEST(VariantesPDF, PaginaDeMasDeCienMegapixelesQuedaEnVectores) {
-    auto pags = a4(1);
-    pags[0].ancho = 3000; // 12500 × 12500 pixels at 300 dpi
-    pags[0].alto = 3000;
-    Ruta src = crearPDF("cartel.pdf", pags);
-    Ruta out = carpetaPrueba() / "cartel_alta.pdf";
-    ASSERT_TRUE(escribirPDF(src, 300.0, 0.8, {}, out));
-    auto q = leer(out);
-    auto p = paginasDeQPDF(*q);
-    EXPECT_FALSE(imagenDe(p[0]).dct);
-    EXPECT_TRUE(p[0].getKey("/Resources").hasKey("/Font"));
+// Every page is drawn once at the highest resolution and brought down for the others: each
+// output keeps the size a direct drawing at its own resolution has, and looks like it. A
+// page over 100 MP at 300 dpi stays vectors there but is still drawn for 150 and 100 dpi.
+TEST(VariantesPDF, PaginasRasterDeUnSoloDibujoConElTamanoDeSuResolucion) {
+    auto pags = a4(3);
+    pags[1].ancho = 612.3; // 300 → 2551 px, not twice 150's 1275
+    pags[1].alto = 791.7;
+    pags[2].ancho = 2500; // 10416² px at 300 dpi
+    pags[2].alto = 2500;
+    Ruta src = crearPDF("tamanos.pdf", pags);
+    const double dpis[] = {300, 150, 100};
+    std::vector<SalidaRaster> salidas;
+    for (double d : dpis)
+        salidas.push_back(
+            {d, 1.0, carpetaPrueba() / ("tamanos-" + std::to_string(int(d)) + ".pdf")});
+    ASSERT_TRUE(escribirPDFRaster(src, salidas, {}));
+
+    auto directo = abrirPoppler(src, std::nullopt);
+    ASSERT_TRUE(directo);
+    for (std::size_t k = 0; k < salidas.size(); ++k) {
+        auto q = leer(salidas[k].salida);
+        auto p = paginasDeQPDF(*q);
+        ASSERT_EQ(p.size(), pags.size());
+        for (std::size_t i = 0; i < pags.size(); ++i) {
+            SCOPED_TRACE(std::to_string(int(dpis[k])) + " dpi, página " + std::to_string(i));
+            auto im = imagenDe(p[i]);
+            if (i == 2 && k == 0) {
+                EXPECT_FALSE(im.dct);
+                EXPECT_TRUE(p[i].getKey("/Resources").hasKey("/Font"));
+                continue;
+            }
+            const auto w = static_cast<std::int64_t>(pags[i].ancho * dpis[k] / 72);
+            const auto h = static_cast<std::int64_t>(pags[i].alto * dpis[k] / 72);
+            ASSERT_TRUE(im.dct);
+            EXPECT_EQ(im.ancho, w);
+            EXPECT_EQ(im.alto, h);
+            if (i == 2) continue; // the poster is too large to compare quickly
+            auto datos =
+                p[i].getKey("/Resources").getKey("/XObject").getKey("/Im0").getRawStreamData();
+            Imagen salida = Imagen::new_from_buffer(datos->getBuffer(), datos->getSize(), "");
+            GeometriaPagina g;
+            g.x1 = g.cx1 = pags[i].ancho;
+            g.y1 = g.cy1 = pags[i].alto;
+            auto ref = dibujarPagina(*directo, static_cast<int>(i), g, dpis[k], w, h);
+            ASSERT_TRUE(ref);
+            EXPECT_LT((salida.cast(VIPS_FORMAT_FLOAT) - ref->cast(VIPS_FORMAT_FLOAT)).abs().avg(),
+                      1.5);
+        }
+    }
 }
 
 TEST(VariantesPDF, ProteccionYPropiedades) {
