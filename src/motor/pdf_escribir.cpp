@@ -1,4 +1,5 @@
 // Writing one PDF alternative (vector or raster) and the first-page preview.
+#include "motor/archivos.h"
 #include "motor/codec.h"
 #include "motor/paralelo.h"
 #include "motor/pdf.h"
@@ -8,6 +9,8 @@
 #include <atomic>
 #include <cmath>
 #include <cstdio>
+#include <filesystem>
+#include <fstream>
 #include <thread>
 
 #include <poppler/cpp/poppler-document.h>
@@ -21,8 +24,35 @@ namespace {
 struct TrabajoPagina {
     GeometriaPagina g;
     std::int64_t ancho = 0, alto = 0; // pixels; 0 = stays vectors
-    std::optional<Bytes> jpeg;
+    Ruta jpeg;                        // the page's picture until the document is written
 };
+
+// Hands a page's JPEG to the writer from its file when the writer gets to it, so a document
+// of thousands of pages never holds more than one page picture in memory.
+class JPEGDeArchivo : public QPDFObjectHandle::StreamDataProvider {
+public:
+    explicit JPEGDeArchivo(Ruta ruta) : ruta_(std::move(ruta)) {}
+    void provideStreamData(QPDFObjGen const&, Pipeline* destino) override {
+        std::ifstream f(ruta_, std::ios::binary);
+        if (!f) throw std::runtime_error("página perdida");
+        std::vector<unsigned char> buf(1 << 16);
+        while (f) {
+            f.read(reinterpret_cast<char*>(buf.data()), static_cast<std::streamsize>(buf.size()));
+            if (f.gcount() > 0) destino->write(buf.data(), static_cast<std::size_t>(f.gcount()));
+        }
+        if (f.bad()) throw std::runtime_error("página ilegible");
+        destino->finish();
+    }
+
+private:
+    Ruta ruta_;
+};
+
+void borrarPaginas(const std::vector<TrabajoPagina>& trabajos) {
+    std::error_code ec;
+    for (const auto& t : trabajos)
+        if (!t.jpeg.empty()) std::filesystem::remove(t.jpeg, ec);
+}
 
 // The JPEG is what gets embedded; it must read back at the size the page asked for.
 bool jpegValido(const Bytes& b, std::int64_t ancho, std::int64_t alto) {
@@ -41,20 +71,27 @@ int hilosDisponibles(std::size_t tareas) {
 }
 
 // Each thread draws with its own poppler document; pages are taken in order, so no more
-// than one bitmap per thread is alive at a time.
+// than one bitmap per thread is alive at a time. Each page's JPEG goes to a file named
+// after `prefijo`; a cancelled job stops between pages.
 void rasterizar(const Ruta& fuente, std::vector<TrabajoPagina>& trabajos, double dpi,
-                double calidad) {
+                double calidad, const Ruta& prefijo, const ControlTrabajo& control) {
     std::atomic<std::size_t> siguiente{0};
     auto trabajar = [&] {
         auto doc = abrirPoppler(fuente, std::nullopt);
         if (!doc) return;
-        for (std::size_t i = siguiente++; i < trabajos.size(); i = siguiente++) {
+        for (std::size_t i = siguiente++; i < trabajos.size() && !control.cancelado();
+             i = siguiente++) {
             auto& t = trabajos[i];
-            if (t.ancho < 1) continue;
-            auto img = dibujarPagina(*doc, static_cast<int>(i), t.g, dpi, t.ancho, t.alto);
-            if (!img) continue;
-            auto jpeg = codificarJPEGPagina(*img, calidad);
-            if (jpeg && jpegValido(*jpeg, t.ancho, t.alto)) t.jpeg = std::move(jpeg);
+            if (t.ancho >= 1)
+                if (auto img =
+                        dibujarPagina(*doc, static_cast<int>(i), t.g, dpi, t.ancho, t.alto)) {
+                    auto jpeg = codificarJPEGPagina(*img, calidad);
+                    Ruta archivo = prefijo.string() + "-" + std::to_string(i) + ".jpg";
+                    if (jpeg && jpegValido(*jpeg, t.ancho, t.alto) &&
+                        escribirArchivo(archivo, *jpeg))
+                        t.jpeg = std::move(archivo);
+                }
+            control.hechos();
         }
     };
     std::vector<std::function<void()>> tareas(hilosDisponibles(trabajos.size()), trabajar);
@@ -68,12 +105,12 @@ std::string numero(double v) {
 }
 
 // The JPEG becomes the page's only content, filling it.
-void ponerImagen(QPDF& q, QPDFObjectHandle pagina, const Bytes& jpeg, std::int64_t ancho,
+void ponerImagen(QPDF& q, QPDFObjectHandle pagina, const Ruta& jpeg, std::int64_t ancho,
                  std::int64_t alto) {
     auto media = pagina.getKey("/MediaBox").getArrayAsRectangle();
     double w = media.urx - media.llx, h = media.ury - media.lly;
     auto img = QPDFObjectHandle::newStream(&q);
-    img.replaceStreamData(std::string(jpeg.begin(), jpeg.end()),
+    img.replaceStreamData(std::make_shared<JPEGDeArchivo>(jpeg),
                           QPDFObjectHandle::newName("/DCTDecode"), QPDFObjectHandle::newNull());
     auto dict = img.getDict();
     dict.replaceKey("/Type", QPDFObjectHandle::newName("/XObject"));
@@ -110,18 +147,27 @@ const std::vector<FilaPDF>& tablaPDF() {
 }
 
 Resultado<void> escribirPDF(const Ruta& fuente, std::optional<double> dpi, double calidad,
-                            const OpcionesPDF& opciones, const Ruta& salida) {
+                            const OpcionesPDF& opciones, const Ruta& salida,
+                            const ControlTrabajo& control) {
     iniciarMotor();
     auto d = abrirQPDF(fuente, std::nullopt);
     if (!d.qpdf) return error("No se pudo preparar el PDF");
     QPDF& q = *d.qpdf;
+    std::vector<TrabajoPagina> trabajos;
+    // The page pictures live only until the document is written, whatever happens.
+    struct Limpieza {
+        std::vector<TrabajoPagina>& t;
+        ~Limpieza() { borrarPaginas(t); }
+    } limpieza{trabajos};
+    const bool raster = dpi && *dpi > 0;
     try {
         q.pushInheritedAttributesToPage();
         auto paginas = QPDFPageDocumentHelper(q).getAllPages();
         if (paginas.empty()) return error("El PDF no tiene páginas");
 
-        std::vector<TrabajoPagina> trabajos(paginas.size());
-        if (dpi && *dpi > 0) {
+        trabajos.resize(paginas.size());
+        control.previstos(static_cast<std::int64_t>(paginas.size()));
+        if (raster) {
             double s = *dpi / 72.0;
             for (std::size_t i = 0; i < paginas.size(); ++i) {
                 auto& t = trabajos[i];
@@ -133,27 +179,31 @@ Resultado<void> escribirPDF(const Ruta& fuente, std::optional<double> dpi, doubl
                     t.alto = static_cast<std::int64_t>(h);
                 }
             }
-            rasterizar(fuente, trabajos, *dpi, calidad);
+            Ruta prefijo = salida.parent_path() / ("." + salida.stem().string() + "-pagina");
+            rasterizar(fuente, trabajos, *dpi, calidad, prefijo, control);
         }
+        if (control.cancelado()) return errorCancelado();
 
         aplanarPaginas(q);
         paginas = QPDFPageDocumentHelper(q).getAllPages();
         bool todasRaster = dpi.has_value();
         for (std::size_t i = 0; i < paginas.size(); ++i) {
-            if (!trabajos[i].jpeg) {
+            if (trabajos[i].jpeg.empty()) {
                 todasRaster = false;
                 continue;
             }
-            ponerImagen(q, paginas[i].getObjectHandle(), *trabajos[i].jpeg, trabajos[i].ancho,
+            ponerImagen(q, paginas[i].getObjectHandle(), trabajos[i].jpeg, trabajos[i].ancho,
                         trabajos[i].alto);
-            trabajos[i].jpeg.reset();
         }
         // No widget is left to fill in.
         if (todasRaster) q.getRoot().removeKey("/AcroForm");
     } catch (const std::exception&) {
         return error("No se pudo preparar el PDF");
     }
-    return escribirQPDF(q, &opciones, salida);
+    auto w = escribirQPDF(q, &opciones, salida, &control);
+    // The vector copy's steps are its pages, all written at once.
+    if (w && !raster) control.hechos(static_cast<std::int64_t>(trabajos.size()));
+    return w;
 }
 
 std::optional<Imagen> renderPDF(const Ruta& url, const std::optional<std::string>& contrasena) {

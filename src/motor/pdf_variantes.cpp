@@ -2,21 +2,29 @@
 #include "motor/archivos.h"
 #include "motor/pdf.h"
 #include "motor/pdf_servicio.h"
+#include "motor/temporales.h"
 
 #include <poppler/cpp/poppler-document.h>
 
 namespace Livora {
 
 Resultado<SalidaPDF> variantesPDF(const std::vector<PaginaPDF>& paginas,
-                                  const OpcionesPDF& opciones) {
+                                  const OpcionesPDF& opciones, const ControlTrabajo& control) {
     auto dir = dirTemporal();
     if (!dir) return dir.error();
+    // A failed or abandoned run leaves no partial files behind.
+    auto fallo = [&](const Error& e) -> Resultado<SalidaPDF> {
+        retirarTemporal(*dir);
+        return e;
+    };
     Ruta base = *dir / "base.pdf";
     {
         auto e = ensamblarPDF(paginas);
-        if (!e) return e.error();
-        if (!escribirQPDF(*e->doc, nullptr, base) || !abrirQPDF(base, std::nullopt).qpdf)
-            return error("No se pudo preparar el PDF");
+        if (!e) return fallo(e.error());
+        if (control.cancelado()) return fallo(errorCancelado());
+        auto w = escribirQPDF(*e->doc, nullptr, base, &control);
+        if (!w) return fallo(w.error());
+        if (!abrirQPDF(base, std::nullopt).qpdf) return fallo(error("No se pudo preparar el PDF"));
     }
     SalidaPDF r;
     r.preview = renderPDF(base);
@@ -24,9 +32,10 @@ Resultado<SalidaPDF> variantesPDF(const std::vector<PaginaPDF>& paginas,
     std::optional<std::string> clave;
     if (protegido) clave = opciones.contrasena;
     for (const auto& fila : tablaPDF()) {
+        if (control.cancelado()) return fallo(errorCancelado());
         Ruta salida = *dir / (fila.sufijo + ".pdf");
-        auto w = escribirPDF(base, fila.dpi, fila.calidad, opciones, salida);
-        if (!w) return w.error();
+        auto w = escribirPDF(base, fila.dpi, fila.calidad, opciones, salida, control);
+        if (!w) return fallo(w.error());
         Variante v;
         v.nombre = fila.nombre;
         v.detalle = fila.detalle;
