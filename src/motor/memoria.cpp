@@ -58,7 +58,10 @@ Reservas& reservas() {
 // Taken when nothing is reserved, so memory the running steps already hold is not counted
 // twice.
 void renovarCapacidad(Reservas& r) {
-    if (r.reservado == 0) r.capacidad = std::min(techoMemoriaTrabajo, memoriaDisponible() / 4 * 3);
+    if (r.reservado != 0) return;
+    const std::int64_t residente = campoKB("/proc/self/status", "VmRSS").value_or(0);
+    r.capacidad = std::max<std::int64_t>(
+        0, std::min(techoMemoriaProceso - residente, memoriaDisponible() / 4 * 3));
 }
 
 } // namespace

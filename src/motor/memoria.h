@@ -28,9 +28,10 @@ private:
 };
 std::optional<ReservaMemoria> reservarMemoria(std::int64_t bytes);
 
-// What the reservations share: at most `techoMemoriaTrabajo`, and no more than three
-// quarters of memoriaDisponible() when the first of them is taken.
-inline constexpr std::int64_t techoMemoriaTrabajo = std::int64_t{1} << 30;
+// What the reservations share, taken when none is held: what keeps the whole process under
+// `techoMemoriaProceso` beside what it already holds (open pictures above all), and no
+// more than three quarters of memoriaDisponible().
+inline constexpr std::int64_t techoMemoriaProceso = std::int64_t{2000} << 20;
 std::int64_t capacidadMemoria();
 
 } // namespace Livora

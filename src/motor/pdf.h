@@ -73,7 +73,7 @@ inline constexpr std::int64_t maxPixelesPaginaPDF = 100'000'000;
 // 0,0, object streams, links and annotations kept); with dpi each page as one JPEG at that
 // resolution and quality. Creator "Livora", title and author when not empty, AES-128 with
 // the same user and owner password when protection is in effect.
-// Progress counts the pages (one step each); cancelling stops between pages.
+// One step of progress per page (the caller announces them); cancelling stops between pages.
 Resultado<void> escribirPDF(const Ruta& fuente, std::optional<double> dpi, double calidad,
                             const OpcionesPDF& opciones, const Ruta& salida,
                             const ControlTrabajo& control = {});

@@ -166,7 +166,6 @@ Resultado<void> escribirPDF(const Ruta& fuente, std::optional<double> dpi, doubl
         if (paginas.empty()) return error("El PDF no tiene páginas");
 
         trabajos.resize(paginas.size());
-        control.previstos(static_cast<std::int64_t>(paginas.size()));
         if (raster) {
             double s = *dpi / 72.0;
             for (std::size_t i = 0; i < paginas.size(); ++i) {

@@ -5,6 +5,7 @@
 #include "motor/temporales.h"
 
 #include <poppler/cpp/poppler-document.h>
+#include <qpdf/QPDFPageDocumentHelper.hh>
 
 namespace Livora {
 
@@ -21,6 +22,9 @@ Resultado<SalidaPDF> variantesPDF(const std::vector<PaginaPDF>& paginas,
     {
         auto e = ensamblarPDF(paginas);
         if (!e) return fallo(e.error());
+        // Every page of every alternative, announced at once so the fraction only grows.
+        const auto n = QPDFPageDocumentHelper(*e->doc).getAllPages().size();
+        control.previstos(static_cast<std::int64_t>(n * tablaPDF().size()));
         if (control.cancelado()) return fallo(errorCancelado());
         auto w = escribirQPDF(*e->doc, nullptr, base, &control);
         if (!w) return fallo(w.error());
