@@ -109,7 +109,11 @@ std::vector<Ruta> carpetasTemporales() {
 }
 
 std::set<Ruta> carpetasDe(const ArchivoEstado& a) {
-    std::set<Ruta> r;
+    // The file itself too: an output dragged from the window back into it is opened from
+    // its generation folder.
+    std::set<Ruta> r{a.url.parent_path()};
+    for (const auto* f : {&a.fuente, &a.fuenteOriginal})
+        if (*f && !(*f)->archivo.empty()) r.insert((*f)->archivo.parent_path());
     for (const auto& v : a.variantes)
         if (!v.urlTemp.empty()) r.insert(v.urlTemp.parent_path());
     if (a.fuentePDF) r.insert(a.fuentePDF->parent_path());

@@ -33,9 +33,9 @@ void limpiarAlSalir(bool conservarGeneraciones);
 // The folders still registered (for tests and diagnostics).
 std::vector<Ruta> carpetasTemporales();
 
-// Every folder a record refers to: its alternatives' files, its PDF source (an unlocked
-// copy or a merged document) and the sources of its pages. Whatever else a record comes to
-// keep in a temporary folder must be listed here, or it is removed under it.
+// Every folder a record refers to: its own file and picture source, its alternatives'
+// files, its PDF source (an unlocked copy or a merged document) and its pages' sources. Whatever
+// else a record comes to keep in a temporary folder must be listed here, or it is removed under it.
 std::set<Ruta> carpetasDe(const ArchivoEstado& archivo);
 
 } // namespace Livora

@@ -43,7 +43,8 @@ protected:
     std::set<Ruta> enUso() const {
         std::set<Ruta> r;
         for (const auto& a : e().archivos)
-            r.merge(carpetasDe(a));
+            for (const auto& c : carpetasDe(a))
+                if (c.parent_path() == base) r.insert(c);
         return r;
     }
 };
