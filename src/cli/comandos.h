@@ -1,6 +1,10 @@
 #pragma once
 #include "cli/opciones.h"
+#include "motor/control.h"
 #include "motor/error.h"
+
+#include <chrono>
+#include <mutex>
 
 #include <nlohmann/json.hpp>
 
@@ -18,5 +22,26 @@ Resultado<ArchivoEstado> procesarImagen(const Ruta& url, const Opciones& o);
 Resultado<ArchivoEstado> procesarPDF(const Ruta& url, const Opciones& o);
 // Merges every file into one PDF written to o.unir. Returns the exit status.
 int unir(const Opciones& o);
+
+// Ctrl+C and SIGTERM cancel the PDF work in progress (between pages) and end the run
+// after cleaning up; a second one ends it at once.
+void atenderInterrupciones();
+bool interrumpido();
+
+// A progress line for one file's PDF work on stderr, when stderr is a terminal; removed
+// when this goes away. Its control also carries the interruption.
+class ProgresoTerminal {
+public:
+    explicit ProgresoTerminal(const Ruta& url);
+    ~ProgresoTerminal();
+    ControlTrabajo control();
+
+private:
+    std::string nombre_;
+    std::mutex m_;
+    int pct_ = -1;
+    std::chrono::steady_clock::time_point ultimo_{};
+    bool escrito_ = false;
+};
 
 } // namespace Livora::Cli

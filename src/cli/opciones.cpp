@@ -1,6 +1,7 @@
 #include "cli/opciones.h"
 
 #include "motor/filtros.h"
+#include "motor/texto.h"
 
 #include <charconv>
 #include <cmath>
@@ -30,7 +31,9 @@ const char* textoAyuda =
     "  --unir SALIDA.pdf      une todos los archivos, en orden, en un PDF\n"
     "Salida:\n"
     "  --guardar SUFIJO|todas|elegida   guarda junto al original\n"
-    "  --json                 un objeto JSON por archivo y línea\n";
+    "  --json                 un objeto JSON por archivo y línea\n"
+    "  --limpiar              borra al terminar las salidas temporales (también al guardar)\n"
+    "  --                     lo que sigue son archivos, aunque empiecen por -\n";
 
 namespace {
 // The whole text is one finite number (no trailing characters, no "nan" or "inf").
@@ -82,8 +85,13 @@ std::string textoNumero(double v) {
 Analisis analizar(const std::vector<std::string>& args) {
     Analisis a;
     auto& o = a.opciones;
+    bool soloArchivos = false;
     for (std::size_t i = 0; i < args.size(); ++i) {
         const std::string& arg = args[i];
+        if (soloArchivos) {
+            o.archivos.emplace_back(arg);
+            continue;
+        }
         auto valor = [&](std::string& destino) {
             if (i + 1 >= args.size()) {
                 a.error = "Falta el valor de " + arg;
@@ -167,6 +175,7 @@ Analisis analizar(const std::vector<std::string>& args) {
         } else if (arg == "--texto") {
             CapaTexto c;
             if (!valor(c.texto)) return a;
+            c.texto = textoUtf8(c.texto);
             o.capas.push_back(c);
         } else if (arg == "--pos") {
             auto* c = ultimaCapa();
@@ -207,8 +216,10 @@ Analisis analizar(const std::vector<std::string>& args) {
             o.opcionesPDF.proteger = true;
         } else if (arg == "--titulo") {
             if (!valor(o.opcionesPDF.titulo)) return a;
+            o.opcionesPDF.titulo = textoUtf8(o.opcionesPDF.titulo);
         } else if (arg == "--autor") {
             if (!valor(o.opcionesPDF.autor)) return a;
+            o.opcionesPDF.autor = textoUtf8(o.opcionesPDF.autor);
         } else if (arg == "--guardar") {
             if (!valor(s)) return a;
             o.guardar = s;
@@ -217,8 +228,12 @@ Analisis analizar(const std::vector<std::string>& args) {
             o.unir = Ruta(s);
         } else if (arg == "--json") {
             o.json = true;
+        } else if (arg == "--limpiar") {
+            o.limpiar = true;
+        } else if (arg == "--") {
+            soloArchivos = true;
         } else if (arg.size() > 1 && arg[0] == '-' && arg != "-") {
-            a.error = "Opción desconocida: " + arg;
+            a.error = "Opción desconocida: " + textoUtf8(arg);
             return a;
         } else {
             o.archivos.emplace_back(arg);

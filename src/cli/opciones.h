@@ -15,6 +15,8 @@ struct Opciones {
     std::optional<std::string> guardar; // sufijo, "todas" or "elegida"
     std::optional<Ruta> unir;
     bool json = false;
+    // Remove the generation folders at exit even without saving.
+    bool limpiar = false;
     bool ayuda = false;
     // Image edits.
     FiltroAjustes filtros;

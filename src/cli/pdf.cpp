@@ -1,7 +1,9 @@
 #include "motor/pdf.h"
 #include "cli/comandos.h"
 #include "motor/archivos.h"
+#include "motor/guardar.h"
 #include "motor/ingesta_pdf.h"
+#include "motor/texto.h"
 #include "motor/tipos.h"
 
 #include <iostream>
@@ -21,7 +23,7 @@ Error errorContrasena(std::string mensaje) {
 Resultado<Ruta> fuenteLegible(const Ruta& url, const Opciones& o) {
     if (estadoPDF(url) != AperturaPDF::Bloqueado) return url;
     if (!o.contrasena)
-        return errorContrasena("«" + url.filename().string() +
+        return errorContrasena("«" + nombreVisible(url) +
                                "» está protegido. Introduce la contraseña para abrirlo "
                                "(--contrasena).");
     auto copia = desbloquear(url, *o.contrasena);
@@ -31,13 +33,14 @@ Resultado<Ruta> fuenteLegible(const Ruta& url, const Opciones& o) {
 
 // Protection and properties as the inspector applies them: a regeneration that keeps the
 // chosen kind of alternative.
-Resultado<void> aplicarOpciones(ArchivoEstado& a, const OpcionesPDF& opciones) {
+Resultado<void> aplicarOpciones(ArchivoEstado& a, const OpcionesPDF& opciones,
+                                const ControlTrabajo& control) {
     if (opciones == a.opcionesPDF) return {};
     if (opciones.proteger && opciones.contrasena.empty()) return {};
     std::optional<std::string> sufijo;
     for (const auto& v : a.variantes)
         if (a.seleccionada && v.id == *a.seleccionada) sufijo = v.sufijo;
-    auto salida = variantesPDF(a.paginas, opciones);
+    auto salida = variantesPDF(a.paginas, opciones, control);
     if (!salida) return salida.error();
     a.opcionesPDF = opciones;
     a.previewAntes = enMemoria(std::move(salida->preview));
@@ -51,9 +54,10 @@ Resultado<void> aplicarOpciones(ArchivoEstado& a, const OpcionesPDF& opciones) {
 Resultado<ArchivoEstado> procesarPDF(const Ruta& url, const Opciones& o) {
     auto fuente = fuenteLegible(url, o);
     if (!fuente) return fuente.error();
-    auto a = ingestaPDF(url, *fuente, false, std::nullopt);
+    ProgresoTerminal progreso(url);
+    auto a = ingestaPDF(url, *fuente, false, std::nullopt, progreso.control());
     if (!a) return a;
-    if (auto r = aplicarOpciones(*a, o.opcionesPDF); !r) return r.error();
+    if (auto r = aplicarOpciones(*a, o.opcionesPDF, progreso.control()); !r) return r.error();
     return a;
 }
 
@@ -69,8 +73,7 @@ int unir(const Opciones& o) {
         if (!a.esImagen) {
             auto fuente = fuenteLegible(url, o);
             if (!fuente) {
-                std::cerr << "❌ " << url.filename().string() << ": " << fuente.error().mensaje
-                          << "\n";
+                std::cerr << "❌ " << nombreVisible(url) << ": " << fuente.error().mensaje << "\n";
                 estado = 3;
             }
             a.fuentePDF = fuente ? *fuente : url;
@@ -83,12 +86,14 @@ int unir(const Opciones& o) {
         std::cerr << "❌ " << u.error().mensaje << "\n";
         return 1;
     }
-    auto a = ingestaPDF(u->combinado, u->combinado, true, u->bytesOriginal);
+    ProgresoTerminal progreso(*o.unir);
+    auto a = ingestaPDF(u->combinado, u->combinado, true, u->bytesOriginal, progreso.control());
     if (a) {
-        if (auto r = aplicarOpciones(*a, o.opcionesPDF); !r) a = r.error();
+        if (auto r = aplicarOpciones(*a, o.opcionesPDF, progreso.control()); !r) a = r.error();
     }
+    if (!a && esCancelado(a.error())) return 130;
     if (!a) {
-        std::cerr << "❌ " << u->combinado.filename().string() << ": " << a.error().mensaje << "\n";
+        std::cerr << "❌ " << nombreVisible(u->combinado) << ": " << a.error().mensaje << "\n";
         return 1;
     }
     imprimir(*a, o);
@@ -96,14 +101,14 @@ int unir(const Opciones& o) {
     for (const auto& v : a->variantes)
         if (v.sufijo == "sin-perdida") sinPerdida = &v;
     if (!sinPerdida) {
-        std::cerr << "❌ No se pudo escribir " << o.unir->filename().string() << "\n";
+        std::cerr << "❌ No se pudo escribir " << nombreVisible(*o.unir) << "\n";
         return 1;
     }
     if (auto c = copiarSeguro(sinPerdida->urlTemp, *o.unir); !c) {
-        std::cerr << "❌ " << c.error().mensaje << "\n";
+        std::cerr << textoFalloGuardado(*o.unir, c.error()) << "\n";
         return 1;
     }
-    if (!o.json) std::cout << "Guardado en " << o.unir->string() << "\n";
+    if (!o.json) std::cout << "Guardado en " << textoRuta(*o.unir) << "\n";
     if (!u->omitidos.empty()) {
         std::cerr << avisoOmitidos(u->omitidos) << "\n";
         if (estado == 0) estado = 1;

@@ -6,6 +6,7 @@
 #include "main/iconos.h"
 #include "main/instancia.h"
 #include "main/reloj_qt.h"
+#include "main/senales.h"
 #include "main/ventana.h"
 #include "motor/codec.h"
 
@@ -84,6 +85,7 @@ int ejecutarAplicacion(int argc, char** argv) {
         ventana.activateWindow();
     };
     QObject::connect(&instancia, &InstanciaUnica::archivosRecibidos, &ventana, abrir);
+    atenderSenales(&ventana, [&ventana] { ventana.close(); });
     ventana.show();
     QTimer::singleShot(0, &ventana, [abrir, archivos] { abrir(archivos); });
 

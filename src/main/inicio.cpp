@@ -2,6 +2,7 @@
 
 #include "main/estilo.h"
 #include "main/iconos.h"
+#include "main/progreso.h"
 
 #include <QHBoxLayout>
 #include <QPainterPath>
@@ -142,6 +143,13 @@ PantallaInicio::PantallaInicio(QWidget* padre) : QWidget(padre) {
     progreso_->setTextVisible(false);
     progreso_->setFixedSize(160, 6);
     v->addWidget(progreso_, 0, Qt::AlignHCenter);
+    cancelar_ = new QPushButton("Cancelar", this);
+    cancelar_->setFlat(true);
+    cancelar_->setCursor(Qt::PointingHandCursor);
+    cancelar_->setToolTip("Deja de procesar el PDF");
+    cancelar_->setStyleSheet("color: #6e6e73;");
+    cancelar_->hide();
+    v->addWidget(cancelar_, 0, Qt::AlignHCenter);
     mensaje_ = new QLabel(this);
     mensaje_->setAlignment(Qt::AlignCenter);
     mensaje_->setWordWrap(true);
@@ -154,6 +162,7 @@ PantallaInicio::PantallaInicio(QWidget* padre) : QWidget(padre) {
 
     connect(abrir_, &QAbstractButton::clicked, this, &PantallaInicio::abrirPulsado);
     connect(unir_, &QAbstractButton::clicked, this, &PantallaInicio::unirPulsado);
+    connect(cancelar_, &QAbstractButton::clicked, this, &PantallaInicio::cancelarPulsado);
 }
 
 void PantallaInicio::mostrar(const EstadoVentana& e) {
@@ -164,6 +173,9 @@ void PantallaInicio::mostrar(const EstadoVentana& e) {
             pixmapIcono("wand.and.sparkles", Estilo::acento, arrastrando_ ? 46 : 40, 2));
     }
     progreso_->setVisible(e.procesando);
+    mostrarProgreso(progreso_, e);
+    // Only work that counts its pages can be abandoned halfway.
+    cancelar_->setVisible(e.procesando && e.progreso.has_value());
     const bool hayMensaje = !e.procesando && !e.mensaje.empty();
     mensaje_->setVisible(hayMensaje);
     mensaje_->setText(hayMensaje ? QString::fromStdString(e.mensaje) : QString());

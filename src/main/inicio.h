@@ -5,6 +5,7 @@
 #include <QLabel>
 #include <QProgressBar>
 #include <QPropertyAnimation>
+#include <QPushButton>
 #include <QWidget>
 
 #include <string>
@@ -57,6 +58,8 @@ public:
 Q_SIGNALS:
     void abrirPulsado();
     void unirPulsado();
+    // Abandon the long PDF work being taken in.
+    void cancelarPulsado();
 
 protected:
     void paintEvent(QPaintEvent*) override;
@@ -66,6 +69,7 @@ private:
     TarjetaInicio* abrir_;
     TarjetaInicio* unir_;
     QProgressBar* progreso_;
+    QPushButton* cancelar_;
     QLabel* mensaje_;
     bool arrastrando_ = false;
 };

@@ -6,6 +6,7 @@
 #include "main/textos.h"
 #include "main/vista_principal.h"
 #include "motor/formato.h"
+#include "motor/temporales.h"
 #include "vistas/controles_personalizada.h"
 #include "vistas/fila_objetivo.h"
 #include "vistas/metadatos_vista.h"
@@ -71,6 +72,8 @@ void FilaVariante::mouseMoveEvent(QMouseEvent* e) {
     if ((e->position().toPoint() - inicio_).manhattanLength() < QApplication::startDragDistance())
         return;
     arrastre_ = true;
+    // Dropped elsewhere, the file must outlive the window's cleaning.
+    entregarTemporal(archivo_);
     auto* datos = new QMimeData;
     // An unreadable file still starts a drag, just an empty one.
     if (std::error_code ec; std::filesystem::is_regular_file(archivo_, ec))

@@ -29,10 +29,10 @@ MotorVentana MotorVentana::real() {
         }
         return AperturaPDF::Ilegible;
     };
-    m.variantesPDF = [](const std::vector<PaginaPDF>& paginas,
-                        const OpcionesPDF& opciones) -> Resultado<SalidaPDF> {
+    m.variantesPDF = [](const std::vector<PaginaPDF>& paginas, const OpcionesPDF& opciones,
+                        const ControlTrabajo& control) -> Resultado<SalidaPDF> {
         iniciarMotor();
-        auto r = Livora::variantesPDF(paginas, opciones);
+        auto r = Livora::variantesPDF(paginas, opciones, control);
         if (!r) return r.error();
         return SalidaPDF{std::move(r->preview), std::move(r->variantes)};
     };
@@ -41,9 +41,9 @@ MotorVentana MotorVentana::real() {
         return Livora::desbloquear(url, pw);
     };
     m.ingestaPDF = [](const Ruta& url, const Ruta& fuente, bool combinado,
-                      std::optional<std::int64_t> bytes) {
+                      std::optional<std::int64_t> bytes, const ControlTrabajo& control) {
         iniciarMotor();
-        return Livora::ingestaPDF(url, fuente, combinado, bytes);
+        return Livora::ingestaPDF(url, fuente, combinado, bytes, control);
     };
     m.paginasDe = [](const Ruta& url) {
         iniciarMotor();

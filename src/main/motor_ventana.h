@@ -1,6 +1,7 @@
 #pragma once
 #include "modelo/modelo.h"
 #include "motor/cadena.h"
+#include "motor/control.h"
 #include "motor/error.h"
 
 #include <functional>
@@ -20,7 +21,8 @@ struct MotorVentana {
     std::function<AperturaPDF(const Ruta&)> estadoPDF;
     std::function<Resultado<Ruta>(const Ruta&, const std::string&)> desbloquear;
     std::function<Resultado<ArchivoEstado>(const Ruta& url, const Ruta& fuente, bool esCombinado,
-                                           std::optional<std::int64_t> bytesOriginal)>
+                                           std::optional<std::int64_t> bytesOriginal,
+                                           const ControlTrabajo& control)>
         ingestaPDF;
     std::function<std::vector<PaginaPDF>(const Ruta&)> paginasDe;
     // Merges files into one PDF; the result is the merged file and the names left out.
@@ -35,7 +37,8 @@ struct MotorVentana {
         std::optional<Imagen> preview;
         std::vector<Variante> variantes;
     };
-    std::function<Resultado<SalidaPDF>(const std::vector<PaginaPDF>&, const OpcionesPDF&)>
+    std::function<Resultado<SalidaPDF>(const std::vector<PaginaPDF>&, const OpcionesPDF&,
+                                       const ControlTrabajo&)>
         variantesPDF;
 
     static MotorVentana real();

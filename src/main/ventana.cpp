@@ -6,6 +6,7 @@
 #include "main/inicio.h"
 #include "main/inspector.h"
 #include "main/panel_derecho.h"
+#include "main/progreso.h"
 #include "main/textos.h"
 
 #include <QDragEnterEvent>
@@ -97,6 +98,7 @@ VentanaPrincipal::VentanaPrincipal(VistaPrincipal& vista, QWidget* padre)
 
     connect(inicio_, &PantallaInicio::abrirPulsado, this, [this] { vista_.elegirArchivos(); });
     connect(inicio_, &PantallaInicio::unirPulsado, this, [this] { vista_.elegirParaUnir(); });
+    connect(inicio_, &PantallaInicio::cancelarPulsado, this, [this] { vista_.cancelarTrabajos(); });
     connect(&vista_, &VistaPrincipal::cambiado, this, &VentanaPrincipal::mostrar);
     mostrar();
 }
@@ -121,11 +123,11 @@ void VentanaPrincipal::construirBarra() {
 
     connect(accion("Inicio", "house", "Cerrar todo y volver al inicio"), &QAction::triggered, this,
             [this] { vista_.volverInicio(); });
-    auto* barraProgreso = new QProgressBar(barra_);
-    barraProgreso->setRange(0, 0);
-    barraProgreso->setTextVisible(false);
-    barraProgreso->setFixedSize(60, 6);
-    progreso_ = barra_->addWidget(barraProgreso);
+    barraProgreso_ = new QProgressBar(barra_);
+    barraProgreso_->setRange(0, 0);
+    barraProgreso_->setTextVisible(false);
+    barraProgreso_->setFixedSize(60, 6);
+    progreso_ = barra_->addWidget(barraProgreso_);
 
     // Title and subtitle of the active file.
     auto* cabecera = new QWidget(barra_);
@@ -188,6 +190,7 @@ QStringList VentanaPrincipal::etiquetasBarra() const {
 void VentanaPrincipal::mostrarBarra(const EstadoVentana& e) {
     const ArchivoEstado* a = e.archivoActivo();
     progreso_->setVisible(e.procesando);
+    mostrarProgreso(barraProgreso_, e);
     const bool herramientas = !e.enModo() && !e.procesando;
     const bool pdf = a && !a->esImagen;
     const bool imagen = a && a->esImagen;

@@ -3,6 +3,7 @@
 
 #include <QLabel>
 #include <QMainWindow>
+#include <QProgressBar>
 #include <QStackedWidget>
 #include <QToolBar>
 #include <QToolButton>
@@ -66,6 +67,7 @@ private:
     std::map<QString, QAction*> acciones_;
     std::map<QString, std::string> simbolos_;
     QAction* progreso_;
+    QProgressBar* barraProgreso_;
     QAction* separadorHerr_;
     QAction* atajoGuardar_;
     QAction* atajoLote_;

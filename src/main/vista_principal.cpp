@@ -4,6 +4,7 @@
 #include "main/tipos_ventana.h"
 #include "motor/archivos.h"
 #include "motor/guardar.h"
+#include "motor/temporales.h"
 
 #include <QMetaObject>
 #include <QThread>
@@ -38,18 +39,30 @@ VistaPrincipal::VistaPrincipal(ServiciosVentana servicios, QObject* padre)
     pool_.setMaxThreadCount(std::max(2, QThread::idealThreadCount()));
 }
 
-// Jobs call back into this object; let them finish before it goes away.
+// Jobs call back into this object; let them finish (long PDF work stops between pages)
+// before it goes away. Then the temporary space goes too, but for what was handed out.
 VistaPrincipal::~VistaPrincipal() {
+    cancelarTrabajos();
     pool_.waitForDone();
+    limpiarAlSalir(false);
 }
 
-template <class R, class F, class G> void VistaPrincipal::enSegundoPlano(F trabajo, G fin) {
-    pool_.start([this, trabajo, fin]() {
+template <class R, class F, class G>
+void VistaPrincipal::enSegundoPlano(F trabajo, G fin, std::vector<Ruta> usa) {
+    const std::uint64_t vuelo = ++siguienteVuelo_;
+    vuelos_[vuelo] = Vuelo{marcaTemporal(), std::move(usa)};
+    pool_.start([this, trabajo, fin, vuelo]() {
         cederPrioridad();
         auto r = std::make_shared<std::optional<R>>(trabajo());
         vips_thread_shutdown();
         QMetaObject::invokeMethod(
-            this, [fin, r]() { fin(std::move(**r)); }, Qt::QueuedConnection);
+            this,
+            [this, fin, r, vuelo]() {
+                fin(std::move(**r));
+                vuelos_.erase(vuelo);
+                limpiarTemporales();
+            },
+            Qt::QueuedConnection);
     });
 }
 
@@ -124,13 +137,19 @@ void VistaPrincipal::abrirPDF(const Ruta& url, const Ruta& fuente, bool esCombin
                               std::optional<std::int64_t> bytesOriginal) {
     enCurso_[url.string()]++;
     empezarTrabajo();
+    std::uint64_t largo = 0;
+    const ControlTrabajo control = empezarTrabajoLargo(std::nullopt, largo);
     notificar();
     auto ingesta = s_.motor.ingestaPDF;
     enSegundoPlano<Resultado<ArchivoEstado>>(
-        [ingesta, url, fuente, esCombinado, bytesOriginal] {
-            return ingesta(url, fuente, esCombinado, bytesOriginal);
+        [ingesta, url, fuente, esCombinado, bytesOriginal, control] {
+            return ingesta(url, fuente, esCombinado, bytesOriginal, control);
         },
-        [this, url](Resultado<ArchivoEstado> r) { terminarIngesta(url, std::move(r)); });
+        [this, url, largo](Resultado<ArchivoEstado> r) {
+            terminarTrabajoLargo(largo);
+            terminarIngesta(url, std::move(r));
+        },
+        {fuente, url});
 }
 
 void VistaPrincipal::terminarIngesta(const Ruta& url, Resultado<ArchivoEstado> r) {
@@ -138,7 +157,7 @@ void VistaPrincipal::terminarIngesta(const Ruta& url, Resultado<ArchivoEstado> r
     terminarTrabajo();
     if (r)
         anadir(std::move(*r));
-    else
+    else if (!esCancelado(r.error()))
         fallo(url, r.error().mensaje);
     notificar();
 }
@@ -210,20 +229,24 @@ void VistaPrincipal::descartarAviso() {
 void VistaPrincipal::quitar(const Uuid& id) {
     std::erase_if(e_.archivos, [&](const ArchivoEstado& a) { return a.id == id; });
     secuencia_.erase(id);
+    cancelarTrabajosDe(id);
     if (e_.archivoActivoID == id)
         fijarActivo(e_.archivos.empty() ? std::nullopt : std::optional(e_.archivos.front().id));
+    limpiarTemporales();
     notificar();
 }
 
 void VistaPrincipal::volverInicio() {
     e_.archivos.clear();
     secuencia_.clear();
+    cancelarTrabajos();
     fijarActivo(std::nullopt);
     e_.modoRecorte = e_.modoPaginas = e_.modoTexto = e_.mostrarFiltros = false;
     e_.mensaje.clear();
     // Jobs are never cancelled, so progress stays on while any is still running.
     e_.procesando = trabajos_ > 0;
     e_.ajustes.objetivoKB.reset();
+    limpiarTemporales();
     notificar();
 }
 
@@ -238,6 +261,10 @@ void VistaPrincipal::combinar(std::vector<ArchivoEstado> archivos) {
         a.miniaturasFiltros.clear();
         a.miniaturas.clear();
     }
+    std::vector<Ruta> usa;
+    for (const auto& a : archivos)
+        for (const auto& c : carpetasDe(a))
+            usa.push_back(c);
     e_.mensaje.clear();
     empezarTrabajo();
     notificar();
@@ -258,7 +285,8 @@ void VistaPrincipal::combinar(std::vector<ArchivoEstado> archivos) {
                 avisar(t);
             }
             notificar();
-        });
+        },
+        std::move(usa));
 }
 
 void VistaPrincipal::elegirParaUnir() {
@@ -320,7 +348,7 @@ void VistaPrincipal::guardar(bool lote) {
         auto destino = s_.dialogos->guardarComo(propuesto);
         if (!destino || destino->empty()) return;
         if (auto c = copiarSeguro(v->urlTemp, *destino); !c) {
-            avisar("❌ " + c.error().mensaje);
+            avisar(textoFalloGuardado(*destino, c.error()));
             return;
         }
         avisar("✓ Guardado");
@@ -328,11 +356,7 @@ void VistaPrincipal::guardar(bool lote) {
         return;
     }
     const auto r = guardarTrabajos(trabajosGuardado(e_, lote));
-    if (r.fallo) {
-        avisar("❌ " + r.fallo->mensaje);
-        return;
-    }
-    avisar(textoGuardadas(r.guardadas.size()));
+    avisar(textoResultadoGuardado(r));
     if (s_.escritorio && !r.guardadas.empty()) s_.escritorio->revelar(r.guardadas);
 }
 
@@ -341,19 +365,26 @@ void VistaPrincipal::revelarOriginal(const Uuid& id) {
     if (a && !a->esCombinado && s_.escritorio) s_.escritorio->revelar({a->url});
 }
 
+// A file handed to another application must outlive the window's cleaning.
 void VistaPrincipal::copiarSalida() {
-    if (const Variante* v = e_.varianteActiva(); v && s_.escritorio)
+    if (const Variante* v = e_.varianteActiva(); v && s_.escritorio) {
+        entregarTemporal(v->urlTemp);
         s_.escritorio->copiarAlPortapapeles(v->urlTemp);
+    }
 }
 
 void VistaPrincipal::abrirSalidaCon() {
-    if (const Variante* v = e_.varianteActiva(); v && s_.escritorio)
+    if (const Variante* v = e_.varianteActiva(); v && s_.escritorio) {
+        entregarTemporal(v->urlTemp);
         s_.escritorio->abrirCon(v->urlTemp);
+    }
 }
 
 void VistaPrincipal::enviarSalidaPorCorreo() {
-    if (const Variante* v = e_.varianteActiva(); v && s_.escritorio)
+    if (const Variante* v = e_.varianteActiva(); v && s_.escritorio) {
+        entregarTemporal(v->urlTemp);
         s_.escritorio->enviarPorCorreo(v->urlTemp);
+    }
 }
 
 // ---- Toolbar and editors --------------------------------------------------------------------
@@ -488,23 +519,32 @@ void VistaPrincipal::regenerarPDF() {
     const auto opciones = a->opcionesPDF;
     auto variantesPDF = s_.motor.variantesPDF;
     empezarTrabajo();
+    std::uint64_t largo = 0;
+    const ControlTrabajo control = empezarTrabajoLargo(id, largo);
+    std::vector<Ruta> usa;
+    for (const auto& p : paginas)
+        usa.push_back(p.fuente);
     enSegundoPlano<Resultado<MotorVentana::SalidaPDF>>(
-        [variantesPDF, paginas, opciones] { return variantesPDF(paginas, opciones); },
-        [this, id, numero, sufijo](Resultado<MotorVentana::SalidaPDF> r) {
+        [variantesPDF, paginas, opciones, control] {
+            return variantesPDF(paginas, opciones, control);
+        },
+        [this, id, numero, sufijo, largo](Resultado<MotorVentana::SalidaPDF> r) {
             terminarTrabajo();
+            terminarTrabajoLargo(largo);
             ArchivoEstado* x = buscar(id);
             auto s = secuencia_.find(id);
             const bool vigente = x && s != secuencia_.end() && s->second == numero;
             if (!r) {
                 // The record keeps its former alternatives.
-                if (vigente) avisar("❌ " + r.error().mensaje);
+                if (vigente && !esCancelado(r.error())) avisar("❌ " + r.error().mensaje);
             } else if (vigente) {
                 x->previewAntes = enMemoria(std::move(r->preview));
                 x->variantes = std::move(r->variantes);
                 x->seleccionada = reseleccion(x->variantes, sufijo);
             }
             notificar();
-        });
+        },
+        std::move(usa));
     notificar();
 }
 

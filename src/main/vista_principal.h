@@ -8,6 +8,9 @@
 #include <QThreadPool>
 #include <QUrl>
 
+#include <atomic>
+#include <memory>
+
 #include <cstdint>
 #include <map>
 #include <optional>
@@ -46,6 +49,8 @@ public:
     void descartarAviso();
     void quitar(const Uuid& id);
     void volverInicio();
+    // Abandons the long PDF work in flight (between pages); its partial files go.
+    void cancelarTrabajos();
     void setArrastrando(bool si);
 
     // Merging.
@@ -116,8 +121,34 @@ private:
     void lanzarRegeneracion(const ArchivoEstado& a, bool cuentaComoTrabajo,
                             std::optional<std::string> reseleccionar);
     // Runs `trabajo` on the thread pool and `fin` with its result back on this thread.
-    template <class R, class F, class G> void enSegundoPlano(F trabajo, G fin);
+    // `usa`: temporary files the job reads, kept until it is done.
+    template <class R, class F, class G>
+    void enSegundoPlano(F trabajo, G fin, std::vector<Ruta> usa = {});
     void notificar() { Q_EMIT cambiado(); }
+
+    // Long PDF work (vista_principal_trabajos.cpp): a job's progress and cancellation.
+    // `registro`: the record it regenerates; none for an intake.
+    ControlTrabajo empezarTrabajoLargo(std::optional<Uuid> registro, std::uint64_t& numero);
+    void terminarTrabajoLargo(std::uint64_t numero);
+    void cancelarTrabajosDe(std::optional<Uuid> registro);
+    void avanceTrabajoLargo(std::uint64_t numero, std::int64_t hechos, std::int64_t total);
+    struct TrabajoLargo {
+        std::optional<Uuid> registro;
+        std::shared_ptr<std::atomic<bool>> cancelar;
+        std::int64_t hechos = 0, total = 0;
+    };
+    std::map<std::uint64_t, TrabajoLargo> largos_;
+    std::uint64_t siguienteLargo_ = 0;
+
+    // Temporary space (vista_principal_temporales.cpp): removes the generation folders no
+    // record and no job in flight refers to.
+    void limpiarTemporales();
+    struct Vuelo {
+        std::uint64_t marca = 0;
+        std::vector<Ruta> usa;
+    };
+    std::map<std::uint64_t, Vuelo> vuelos_;
+    std::uint64_t siguienteVuelo_ = 0;
 
     ServiciosVentana s_;
     // The window's own workers: Qt's global pool also scales images for painting, and

@@ -17,6 +17,9 @@ struct EstadoVentana {
     bool modoRecorte = false;
     bool arrastrando = false;
     bool procesando = false;
+    // Done fraction (0…1) of the long work in flight that counts its steps (PDF pages);
+    // none when nothing running reports it.
+    std::optional<double> progreso;
     std::string mensaje;
     bool mostrarInfoMetadatos = false;
     bool mostrarFiltros = false;

@@ -15,6 +15,8 @@ using Bytes = std::vector<std::uint8_t>;
 
 // Largest picture decoded into memory; larger files are refused like unreadable ones.
 inline constexpr std::int64_t maxPixelesImagen = 250'000'000;
+// Larger JPEGs are written baseline: a progressive one holds all its coefficients.
+inline constexpr std::int64_t maxPixelesProgresivo = 64'000'000;
 
 // Starts libvips and exiv2 once; every engine entry point calls it.
 void iniciarMotor();

@@ -1,6 +1,7 @@
 #include "motor/ingesta.h"
 
 #include "motor/alternativas.h"
+#include "motor/apertura.h"
 #include "motor/archivos.h"
 #include "motor/codec.h"
 #include "motor/filtros.h"
@@ -24,8 +25,9 @@ Resultado<Registro> cargar(const Ruta& url) {
     a.url = url;
     a.esImagen = true;
     a.bytesOriginal = tamano(url);
+    if (auto c = comprobarImagen(url); !c) return c.error();
     auto cargada = cargarImagen(url);
-    if (!cargada) return error("No se pudo abrir la imagen");
+    if (!cargada) return error(textoImagenIlegible(url));
     r.pixeles = cargada->imagen;
     a.fuente = ImagenFuente::deArchivo(url, r.pixeles.width(), r.pixeles.height());
     a.fuenteOriginal = a.fuente;

@@ -1,12 +1,18 @@
 #include "motor/ingesta_pdf.h"
 
+#include "motor/apertura.h"
 #include "motor/archivos.h"
 #include "motor/pdf.h"
+#include "motor/temporales.h"
+#include "motor/texto.h"
+
+#include <algorithm>
 
 namespace Livora {
 
 Resultado<ArchivoEstado> ingestaPDF(const Ruta& url, const Ruta& fuente, bool esCombinado,
-                                    std::optional<std::int64_t> bytesOriginal) {
+                                    std::optional<std::int64_t> bytesOriginal,
+                                    const ControlTrabajo& control) {
     ArchivoEstado a;
     a.url = url;
     a.esImagen = false;
@@ -16,14 +22,31 @@ Resultado<ArchivoEstado> ingestaPDF(const Ruta& url, const Ruta& fuente, bool es
     a.paginas = paginasDe(fuente);
     a.paginasIniciales = static_cast<std::int64_t>(a.paginas.size());
     // An unreadable file would otherwise surface as an empty page list.
-    if (a.paginas.empty() && estadoPDF(fuente) != AperturaPDF::Abierto)
-        return error("No se pudo abrir " + fuente.filename().string());
-    auto salida = variantesPDF(a.paginas, a.opcionesPDF);
+    if (a.paginas.empty() && estadoPDF(fuente) != AperturaPDF::Abierto) {
+        auto motivo = motivoIlegible(fuente);
+        return error("No se pudo abrir " + nombreVisible(fuente) + (motivo ? ": " + *motivo : ""));
+    }
+    const auto conMiniatura = std::min<std::size_t>(a.paginas.size(), maxMiniaturasIngesta);
+    control.previstos(static_cast<std::int64_t>(conMiniatura));
+    auto salida = variantesPDF(a.paginas, a.opcionesPDF, control);
     if (!salida) return salida.error();
     a.previewAntes = enMemoria(std::move(salida->preview));
     a.variantes = std::move(salida->variantes);
     a.seleccionada = seleccionInicial(a.variantes, a.bytesOriginal);
-    a.miniaturas = miniaturas(a.paginas, {});
+    // In small batches, so a cancellation is seen between them.
+    constexpr std::size_t tanda = 16;
+    for (std::size_t i = 0; i < conMiniatura; i += tanda) {
+        if (control.cancelado()) {
+            for (const auto& v : a.variantes)
+                retirarTemporal(v.urlTemp.parent_path());
+            return errorCancelado();
+        }
+        const auto fin = std::min(conMiniatura, i + tanda);
+        std::vector<PaginaPDF> parte(a.paginas.begin() + static_cast<std::ptrdiff_t>(i),
+                                     a.paginas.begin() + static_cast<std::ptrdiff_t>(fin));
+        a.miniaturas = miniaturas(parte, std::move(a.miniaturas));
+        control.hechos(static_cast<std::int64_t>(fin - i));
+    }
     return a;
 }
 

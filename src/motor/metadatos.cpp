@@ -1,6 +1,7 @@
 #include "motor/metadatos.h"
 
 #include "motor/png.h"
+#include "motor/texto.h"
 
 #include <charconv>
 #include <cmath>
@@ -19,7 +20,8 @@ std::optional<std::string> texto(const Exiv2::ExifData& d, const char* clave) {
     std::string s = it->toString();
     while (!s.empty() && s.back() == '\0')
         s.pop_back();
-    return s;
+    // EXIF says ASCII, but older cameras and software wrote Latin-1 or Windows-1252.
+    return textoUtf8(s);
 }
 
 std::optional<double> numero(const Exiv2::ExifData& d, const char* clave) {

@@ -1,5 +1,6 @@
 #pragma once
 #include "modelo/modelo.h"
+#include "motor/control.h"
 #include "motor/error.h"
 
 #include <cstdint>
@@ -72,8 +73,10 @@ inline constexpr std::int64_t maxPixelesPaginaPDF = 100'000'000;
 // 0,0, object streams, links and annotations kept); with dpi each page as one JPEG at that
 // resolution and quality. Creator "Livora", title and author when not empty, AES-128 with
 // the same user and owner password when protection is in effect.
+// One step of progress per page (the caller announces them); cancelling stops between pages.
 Resultado<void> escribirPDF(const Ruta& fuente, std::optional<double> dpi, double calidad,
-                            const OpcionesPDF& opciones, const Ruta& salida);
+                            const OpcionesPDF& opciones, const Ruta& salida,
+                            const ControlTrabajo& control = {});
 
 // Several raster outputs of one document at once: each page is drawn once, at the highest
 // resolution asked for, and brought down to the others' sizes (the same sizes a direct
@@ -84,7 +87,7 @@ struct SalidaRaster {
     Ruta salida;
 };
 Resultado<void> escribirPDFRaster(const Ruta& fuente, const std::vector<SalidaRaster>& salidas,
-                                  const OpcionesPDF& opciones);
+                                  const OpcionesPDF& opciones, const ControlTrabajo& control = {});
 
 // First page at 1.5 × its size (rotation applied); none when it cannot be read.
 std::optional<Imagen> renderPDF(const Ruta& url,
@@ -94,9 +97,10 @@ struct SalidaPDF {
     std::optional<Imagen> preview;
     std::vector<Variante> variantes;
 };
-// "base.pdf" and the four alternatives in one fresh temporary folder.
+// "base.pdf" and the four alternatives in one fresh temporary folder. Progress counts
+// every page of every alternative; a cancelled or failed run removes its folder.
 Resultado<SalidaPDF> variantesPDF(const std::vector<PaginaPDF>& paginas,
-                                  const OpcionesPDF& opciones);
+                                  const OpcionesPDF& opciones, const ControlTrabajo& control = {});
 
 // ---- Merging ----------------------------------------------------------------------------
 

@@ -1,6 +1,7 @@
 // Assembly of a page list into one document, and its export.
 #include "motor/pdf.h"
 #include "motor/pdf_servicio.h"
+#include "motor/texto.h"
 
 #include <set>
 
@@ -98,7 +99,7 @@ Resultado<Ensamblado> ensamblarPDF(const std::vector<PaginaPDF>& paginas) {
             auto it = fuentes.find(p.fuente);
             if (it == fuentes.end()) {
                 auto d = abrirQPDF(p.fuente, std::nullopt);
-                if (!d.qpdf) return error("No se pudo abrir " + p.fuente.filename().string());
+                if (!d.qpdf) return error("No se pudo abrir " + nombreVisible(p.fuente));
                 Fuente f;
                 f.qpdf = d.qpdf;
                 f.qpdf->pushInheritedAttributesToPage();
@@ -183,7 +184,7 @@ Resultado<Ensamblado> ensamblarPDF(const std::vector<PaginaPDF>& paginas) {
         }
     } catch (const std::exception&) {
         // A source that breaks while its pages are read cannot be used.
-        std::string nombre = actual.filename().string();
+        std::string nombre = nombreVisible(actual);
         return error("No se pudo abrir " + nombre);
     }
     return r;

@@ -1,4 +1,5 @@
 // Writing one PDF alternative (vector or raster) and the first-page preview.
+#include "motor/archivos.h"
 #include "motor/codec.h"
 #include "motor/paralelo.h"
 #include "motor/pdf.h"
@@ -8,6 +9,8 @@
 #include <atomic>
 #include <cmath>
 #include <cstdio>
+#include <filesystem>
+#include <fstream>
 #include <thread>
 
 #include <poppler/cpp/poppler-document.h>
@@ -21,9 +24,37 @@ namespace {
 // One page of every raster output: its size in each (0 = stays vectors) and its JPEGs.
 struct TrabajoPagina {
     GeometriaPagina g;
-    std::vector<std::int64_t> ancho, alto;
-    std::vector<std::optional<Bytes>> jpeg;
+    std::vector<std::int64_t> ancho, alto; // pixels per output; 0 = stays vectors
+    std::vector<Ruta> jpeg;                // the page's pictures until the documents are written
 };
+
+// Hands a page's JPEG to the writer from its file when the writer gets to it, so a document
+// of thousands of pages never holds more than one page picture in memory.
+class JPEGDeArchivo : public QPDFObjectHandle::StreamDataProvider {
+public:
+    explicit JPEGDeArchivo(Ruta ruta) : ruta_(std::move(ruta)) {}
+    void provideStreamData(QPDFObjGen const&, Pipeline* destino) override {
+        std::ifstream f(ruta_, std::ios::binary);
+        if (!f) throw std::runtime_error("página perdida");
+        std::vector<unsigned char> buf(1 << 16);
+        while (f) {
+            f.read(reinterpret_cast<char*>(buf.data()), static_cast<std::streamsize>(buf.size()));
+            if (f.gcount() > 0) destino->write(buf.data(), static_cast<std::size_t>(f.gcount()));
+        }
+        if (f.bad()) throw std::runtime_error("página ilegible");
+        destino->finish();
+    }
+
+private:
+    Ruta ruta_;
+};
+
+void borrarPaginas(const std::vector<TrabajoPagina>& trabajos) {
+    std::error_code ec;
+    for (const auto& t : trabajos)
+        for (const auto& j : t.jpeg)
+            if (!j.empty()) std::filesystem::remove(j, ec);
+}
 
 // The JPEG is what gets embedded; it must read back at the size the page asked for.
 bool jpegValido(const Bytes& b, std::int64_t ancho, std::int64_t alto) {
@@ -69,30 +100,37 @@ std::optional<Imagen> reducir(const Imagen& grande, double factor, std::int64_t 
 
 // Each thread draws with its own poppler document; pages are taken in order, so no more
 // than one page's bitmaps per thread are alive at a time. Every page is drawn once, at the
-// highest resolution any output needs, and brought down for the others.
+// highest resolution any output needs, and brought down for the others; each JPEG goes to a
+// file named after its output. A cancelled job stops between pages.
 void rasterizar(const Ruta& fuente, std::vector<TrabajoPagina>& trabajos,
-                const std::vector<SalidaRaster>& salidas) {
+                const std::vector<SalidaRaster>& salidas, const ControlTrabajo& control) {
     std::atomic<std::size_t> siguiente{0};
     auto trabajar = [&] {
         auto doc = abrirPoppler(fuente, std::nullopt);
         if (!doc) return;
-        for (std::size_t i = siguiente++; i < trabajos.size(); i = siguiente++) {
+        for (std::size_t i = siguiente++; i < trabajos.size() && !control.cancelado();
+             i = siguiente++) {
             auto& t = trabajos[i];
             std::optional<std::size_t> mayor;
             for (std::size_t k = 0; k < salidas.size(); ++k)
                 if (t.ancho[k] > 0 && (!mayor || salidas[k].dpi > salidas[*mayor].dpi)) mayor = k;
-            if (!mayor) continue;
-            auto img = dibujarPagina(*doc, static_cast<int>(i), t.g, salidas[*mayor].dpi,
-                                     t.ancho[*mayor], t.alto[*mayor]);
-            if (!img) continue;
-            for (std::size_t k = 0; k < salidas.size(); ++k) {
+            auto img = mayor ? dibujarPagina(*doc, static_cast<int>(i), t.g, salidas[*mayor].dpi,
+                                             t.ancho[*mayor], t.alto[*mayor])
+                             : std::nullopt;
+            for (std::size_t k = 0; img && k < salidas.size(); ++k) {
                 if (t.ancho[k] < 1) continue;
                 auto pagina =
                     reducir(*img, salidas[*mayor].dpi / salidas[k].dpi, t.ancho[k], t.alto[k]);
                 if (!pagina) continue;
                 auto jpeg = codificarJPEGPagina(*pagina, salidas[k].calidad);
-                if (jpeg && jpegValido(*jpeg, t.ancho[k], t.alto[k])) t.jpeg[k] = std::move(jpeg);
+                const auto& destino = salidas[k].salida;
+                Ruta archivo = destino.parent_path() / ("." + destino.stem().string() + "-pagina-" +
+                                                        std::to_string(i) + ".jpg");
+                if (jpeg && jpegValido(*jpeg, t.ancho[k], t.alto[k]) &&
+                    escribirArchivo(archivo, *jpeg))
+                    t.jpeg[k] = std::move(archivo);
             }
+            control.hechos(static_cast<std::int64_t>(salidas.size()));
         }
     };
     std::vector<std::function<void()>> tareas(hilosDisponibles(trabajos.size()), trabajar);
@@ -107,14 +145,14 @@ std::string numero(double v) {
 
 // The JPEG becomes the page's only content, filling it. The page shrinks to its crop
 // box: that is all the picture shows, and all a viewer showed of the page.
-void ponerImagen(QPDF& q, QPDFObjectHandle pagina, const Bytes& jpeg, std::int64_t ancho,
+void ponerImagen(QPDF& q, QPDFObjectHandle pagina, const Ruta& jpeg, std::int64_t ancho,
                  std::int64_t alto) {
     const GeometriaPagina g = geometria(pagina); // upright by now: no rotation left
     QPDFObjectHandle::Rectangle media(g.cx0, g.cy0, g.cx1, g.cy1);
     pagina.replaceKey("/MediaBox", QPDFObjectHandle::newFromRectangle(media));
     double w = media.urx - media.llx, h = media.ury - media.lly;
     auto img = QPDFObjectHandle::newStream(&q);
-    img.replaceStreamData(std::string(jpeg.begin(), jpeg.end()),
+    img.replaceStreamData(std::make_shared<JPEGDeArchivo>(jpeg),
                           QPDFObjectHandle::newName("/DCTDecode"), QPDFObjectHandle::newNull());
     auto dict = img.getDict();
     dict.replaceKey("/Type", QPDFObjectHandle::newName("/XObject"));
@@ -156,46 +194,57 @@ namespace {
 // the page jobs), the others as vectors.
 Resultado<void> escribirConPaginas(const Ruta& fuente, std::vector<TrabajoPagina>& trabajos,
                                    std::optional<std::size_t> k, const OpcionesPDF& opciones,
-                                   const Ruta& salida) {
+                                   const Ruta& salida, const ControlTrabajo& control) {
     auto d = abrirQPDF(fuente, std::nullopt);
     if (!d.qpdf) return error("No se pudo preparar el PDF");
     QPDF& q = *d.qpdf;
+    std::size_t n = 0;
     try {
         aplanarPaginas(q);
         auto paginas = QPDFPageDocumentHelper(q).getAllPages();
         if (paginas.empty()) return error("El PDF no tiene páginas");
+        n = paginas.size();
         bool todasRaster = k.has_value();
         for (std::size_t i = 0; i < paginas.size(); ++i) {
-            if (!k || i >= trabajos.size() || !trabajos[i].jpeg[*k]) {
+            if (!k || i >= trabajos.size() || trabajos[i].jpeg[*k].empty()) {
                 todasRaster = false;
                 continue;
             }
-            ponerImagen(q, paginas[i].getObjectHandle(), *trabajos[i].jpeg[*k],
+            ponerImagen(q, paginas[i].getObjectHandle(), trabajos[i].jpeg[*k],
                         trabajos[i].ancho[*k], trabajos[i].alto[*k]);
-            trabajos[i].jpeg[*k].reset();
         }
         // No widget is left to fill in.
         if (todasRaster) q.getRoot().removeKey("/AcroForm");
     } catch (const std::exception&) {
         return error("No se pudo preparar el PDF");
     }
-    return escribirQPDF(q, &opciones, salida);
+    auto w = escribirQPDF(q, &opciones, salida, &control);
+    // The vector copy's steps are its pages, all written at once.
+    if (w && !k) control.hechos(static_cast<std::int64_t>(n));
+    return w;
 }
 
 } // namespace
 
 Resultado<void> escribirPDF(const Ruta& fuente, std::optional<double> dpi, double calidad,
-                            const OpcionesPDF& opciones, const Ruta& salida) {
-    if (dpi && *dpi > 0) return escribirPDFRaster(fuente, {{*dpi, calidad, salida}}, opciones);
+                            const OpcionesPDF& opciones, const Ruta& salida,
+                            const ControlTrabajo& control) {
+    if (dpi && *dpi > 0)
+        return escribirPDFRaster(fuente, {{*dpi, calidad, salida}}, opciones, control);
     iniciarMotor();
     std::vector<TrabajoPagina> ninguno;
-    return escribirConPaginas(fuente, ninguno, std::nullopt, opciones, salida);
+    return escribirConPaginas(fuente, ninguno, std::nullopt, opciones, salida, control);
 }
 
 Resultado<void> escribirPDFRaster(const Ruta& fuente, const std::vector<SalidaRaster>& salidas,
-                                  const OpcionesPDF& opciones) {
+                                  const OpcionesPDF& opciones, const ControlTrabajo& control) {
     iniciarMotor();
     std::vector<TrabajoPagina> trabajos;
+    // The page pictures live only until the documents are written, whatever happens.
+    struct Limpieza {
+        std::vector<TrabajoPagina>& t;
+        ~Limpieza() { borrarPaginas(t); }
+    } limpieza{trabajos};
     {
         auto d = abrirQPDF(fuente, std::nullopt);
         if (!d.qpdf) return error("No se pudo preparar el PDF");
@@ -225,9 +274,11 @@ Resultado<void> escribirPDFRaster(const Ruta& fuente, const std::vector<SalidaRa
             return error("No se pudo preparar el PDF");
         }
     }
-    rasterizar(fuente, trabajos, salidas);
+    rasterizar(fuente, trabajos, salidas, control);
+    if (control.cancelado()) return errorCancelado();
     for (std::size_t k = 0; k < salidas.size(); ++k)
-        if (auto w = escribirConPaginas(fuente, trabajos, k, opciones, salidas[k].salida); !w)
+        if (auto w = escribirConPaginas(fuente, trabajos, k, opciones, salidas[k].salida, control);
+            !w)
             return w.error();
     return {};
 }

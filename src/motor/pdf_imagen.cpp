@@ -3,6 +3,7 @@
 #include "motor/codec.h"
 #include "motor/pdf.h"
 #include "motor/pdf_servicio.h"
+#include "motor/texto.h"
 
 #include <algorithm>
 #include <cmath>
@@ -150,7 +151,7 @@ QPDFObjectHandle contenidoImagen(QPDF& q, const Ruta& url, const Imagen& img, co
 
 Resultado<Ruta> pdfDesdeImagen(const Ruta& imagen) {
     iniciarMotor();
-    std::string nombre = imagen.filename().string();
+    std::string nombre = nombreVisible(imagen);
     auto cargada = cargarImagen(imagen);
     if (!cargada) return error("No se pudo leer " + nombre);
     Cabecera c = leerCabecera(imagen);

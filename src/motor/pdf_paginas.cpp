@@ -26,7 +26,7 @@ Resultado<Ruta> desbloquear(const Ruta& url, const std::string& contrasena) {
     auto d = abrirQPDF(url, std::nullopt);
     if (!d.qpdf && d.bloqueado) d = abrirQPDF(url, contrasena);
     if (!d.qpdf) return error("Contraseña incorrecta");
-    auto dir = dirTemporal();
+    auto dir = dirTemporal(ClaseTemporal::Descifrado);
     if (!dir) return dir.error();
     Ruta salida = *dir / url.filename();
     auto w = escribirQPDF(*d.qpdf, nullptr, salida);

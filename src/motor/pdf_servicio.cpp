@@ -1,12 +1,17 @@
 #include "motor/pdf_servicio.h"
 
+#include "motor/archivos.h"
 #include "motor/codec.h"
+#include "motor/texto.h"
 
 #include <algorithm>
 #include <cmath>
 #include <cstdio>
 #include <filesystem>
 #include <mutex>
+
+#include <fcntl.h>
+#include <unistd.h>
 
 #include <poppler/cpp/poppler-document.h>
 #include <poppler/cpp/poppler-global.h>
@@ -239,7 +244,36 @@ void aplanarPaginas(QPDF& q) {
     }
 }
 
-Resultado<void> escribirQPDF(QPDF& q, const OpcionesPDF* opciones, const Ruta& salida) {
+namespace {
+// "No se pudo escribir base.pdf", with the disk's reason when it is one the user can act on.
+Error errorEscritura(const Ruta& salida, int err) {
+    std::string m = "No se pudo escribir " + nombreVisible(salida);
+    if (err == ENOSPC || err == EDQUOT || err == EFBIG || err == EIO || err == EROFS ||
+        err == EACCES)
+        m += ": " + motivoSistema(err, salida, Operacion::Escribir);
+    return error(m);
+}
+} // namespace
+
+namespace {
+struct Abandonado : std::runtime_error {
+    Abandonado() : std::runtime_error("cancelado") {}
+};
+// qpdf reports its progress while writing; a cancelled job stops it there.
+class Abandono : public QPDFWriter::ProgressReporter {
+public:
+    explicit Abandono(const ControlTrabajo& c) : c_(c) {}
+    void reportProgress(int) override {
+        if (c_.cancelado()) throw Abandonado();
+    }
+
+private:
+    ControlTrabajo c_;
+};
+} // namespace
+
+Resultado<void> escribirQPDF(QPDF& q, const OpcionesPDF* opciones, const Ruta& salida,
+                             const ControlTrabajo* control) {
     Ruta tmp = salida.parent_path() / (".livora-" + Uuid::nuevo().texto() + ".pdf");
     std::error_code ec;
     try {
@@ -252,7 +286,18 @@ Resultado<void> escribirQPDF(QPDF& q, const OpcionesPDF* opciones, const Ruta& s
                 info.replaceKey("/Author", QPDFObjectHandle::newUnicodeString(opciones->autor));
             q.getTrailer().replaceKey("/Info", info);
         }
-        QPDFWriter w(q, tmp.c_str());
+        // Readable by the user alone, like its folder: an unlocked copy of a protected
+        // file must stay private even if a killed run leaves it behind.
+        const int fd = ::open(tmp.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0600);
+        if (fd < 0) return errorSistema(errno, salida, Operacion::Escribir);
+        FILE* f = ::fdopen(fd, "wb");
+        if (!f) {
+            ::close(fd);
+            std::filesystem::remove(tmp, ec);
+            return errorSistema(ENOMEM, salida, Operacion::Escribir);
+        }
+        QPDFWriter w(q);
+        w.setOutputFile(tmp.c_str(), f, true);
         w.setObjectStreamMode(qpdf_o_generate);
         w.setCompressStreams(true);
         // Generalized only: a full decode would re-encode the JPEGs.
@@ -264,15 +309,21 @@ Resultado<void> escribirQPDF(QPDF& q, const OpcionesPDF* opciones, const Ruta& s
         } else {
             w.setPreserveEncryption(false);
         }
+        if (control) w.registerProgressReporter(std::make_shared<Abandono>(*control));
         w.write();
-    } catch (const std::exception&) {
+    } catch (const Abandonado&) {
         std::filesystem::remove(tmp, ec);
-        return error("No se pudo escribir " + salida.filename().string());
+        return errorCancelado();
+    } catch (const std::exception&) {
+        // qpdf reports a failed write as text; the disk's reason is still in errno.
+        const int err = errno;
+        std::filesystem::remove(tmp, ec);
+        return errorEscritura(salida, err);
     }
     std::filesystem::rename(tmp, salida, ec);
     if (ec) {
         std::filesystem::remove(tmp, ec);
-        return error("No se pudo escribir " + salida.filename().string());
+        return errorEscritura(salida, ec.value());
     }
     return {};
 }

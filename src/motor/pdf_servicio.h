@@ -6,6 +6,7 @@
 // The PDF document service: qpdf for structure, writing and encryption, poppler for
 // drawing. Internal to the engine; callers use pdf.h.
 #include "modelo/modelo.h"
+#include "motor/control.h"
 #include "motor/error.h"
 
 #include <memory>
@@ -70,7 +71,9 @@ void aplanarPaginas(QPDF& q);
 // encrypted unless asked. With options: creator "Livora", title and author when set,
 // AES-128 with the same user and owner password when protection is in effect. Error:
 // "No se pudo escribir <name>".
-Resultado<void> escribirQPDF(QPDF& q, const OpcionesPDF* opciones, const Ruta& salida);
+// With a control, a cancellation stops the writing too.
+Resultado<void> escribirQPDF(QPDF& q, const OpcionesPDF* opciones, const Ruta& salida,
+                             const ControlTrabajo* control = nullptr);
 
 // An assembled document; it reads page data from its sources while it lives.
 struct Ensamblado {

@@ -1,6 +1,7 @@
 // The merge walk: PDFs and images, in order, into "Combinado.pdf".
 #include "motor/archivos.h"
 #include "motor/pdf.h"
+#include "motor/texto.h"
 
 namespace Livora {
 
@@ -17,7 +18,7 @@ std::vector<EntradaUnion> entradasUnion(const std::vector<ArchivoEstado>& archiv
                     e.contenido = v.urlTemp;
                     break;
                 }
-        e.nombre = a.url.filename().string();
+        e.nombre = nombreVisible(a.url);
         e.bytes = a.bytesOriginal;
         r.push_back(std::move(e));
     }

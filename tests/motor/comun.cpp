@@ -1,11 +1,17 @@
 #include "comun.h"
 
+#include "../carpeta_prueba.h"
 #include "motor/archivos.h"
 #include "motor/codec.h"
 
 #include <array>
 #include <cstdio>
+#include <fstream>
+#include <grp.h>
+#include <sched.h>
+#include <sys/mount.h>
 #include <sys/wait.h>
+#include <unistd.h>
 
 namespace Livora::Pruebas {
 
@@ -24,8 +30,8 @@ Imagen imagenPrueba(int ancho, int alto, int bandas) {
         .copy_memory();
 }
 
-SalidaCli ejecutarCli(const std::string& args) {
-    return ejecutar(std::string(LIVORA_CLI) + " " + args);
+SalidaCli ejecutarCli(const std::string& args, const std::string& entorno) {
+    return ejecutar(entorno + " " + std::string(LIVORA_CLI) + " " + args);
 }
 
 SalidaCli ejecutar(const std::string& orden) {
@@ -40,7 +46,70 @@ SalidaCli ejecutar(const std::string& orden) {
 }
 
 Ruta carpetaPrueba() {
-    return *dirTemporal();
+    return LivoraPrueba::carpetaPrivada();
+}
+
+} // namespace Livora::Pruebas
+
+namespace Livora::Pruebas {
+
+namespace {
+bool escribirEn(const char* archivo, const std::string& texto) {
+    std::ofstream f(archivo);
+    f << texto;
+    return static_cast<bool>(f.flush());
+}
+} // namespace
+
+std::optional<std::string> aislado(const Aislamiento& a,
+                                   const std::function<std::string()>& cuerpo) {
+    int tubo[2];
+    if (::pipe(tubo) != 0) return std::nullopt;
+    const pid_t hijo = ::fork();
+    if (hijo < 0) return std::nullopt;
+    if (hijo == 0) {
+        ::close(tubo[0]);
+        if (a.punto) {
+            const uid_t uid = ::geteuid();
+            const gid_t gid = ::getegid();
+            // Root gets a mount namespace of its own; anyone else through a user namespace.
+            if (::unshare(CLONE_NEWNS) != 0) {
+                if (::unshare(CLONE_NEWUSER | CLONE_NEWNS) != 0 ||
+                    !escribirEn("/proc/self/setgroups", "deny") ||
+                    !escribirEn("/proc/self/uid_map", "0 " + std::to_string(uid) + " 1") ||
+                    !escribirEn("/proc/self/gid_map", "0 " + std::to_string(gid) + " 1"))
+                    ::_exit(77);
+            }
+            const std::string opciones = "size=" + std::to_string(a.kb) + "k,mode=0777";
+            if (::mount(nullptr, "/", nullptr, MS_REC | MS_PRIVATE, nullptr) != 0 ||
+                ::mount("tmpfs", a.punto->c_str(), "tmpfs", a.soloLectura ? MS_RDONLY : 0,
+                        opciones.c_str()) != 0)
+                ::_exit(77);
+        }
+        if (a.sinPrivilegios && ::geteuid() == 0) {
+            if (::setgroups(0, nullptr) != 0 || ::setgid(65534) != 0 || ::setuid(65534) != 0)
+                ::_exit(77);
+        }
+        const std::string r = cuerpo();
+        const char* p = r.data();
+        for (std::size_t n = r.size(); n > 0;) {
+            ssize_t w = ::write(tubo[1], p, n);
+            if (w <= 0) break;
+            p += w;
+            n -= static_cast<std::size_t>(w);
+        }
+        ::_exit(0);
+    }
+    ::close(tubo[1]);
+    std::string r;
+    std::array<char, 4096> buf{};
+    for (ssize_t n; (n = ::read(tubo[0], buf.data(), buf.size())) > 0;)
+        r.append(buf.data(), static_cast<std::size_t>(n));
+    ::close(tubo[0]);
+    int st = 0;
+    ::waitpid(hijo, &st, 0);
+    if (!WIFEXITED(st) || WEXITSTATUS(st) != 0) return std::nullopt;
+    return r;
 }
 
 } // namespace Livora::Pruebas

@@ -1,6 +1,8 @@
 #pragma once
 #include "modelo/modelo.h"
 
+#include <functional>
+#include <optional>
 #include <string>
 
 namespace Livora::Pruebas {
@@ -18,10 +20,23 @@ struct SalidaCli {
     std::string texto;
 };
 SalidaCli ejecutar(const std::string& orden);
-// livora-cli run with these arguments.
-SalidaCli ejecutarCli(const std::string& args);
+// livora-cli run with these arguments; `entorno`: variables set for the run ("TMPDIR=/x").
+SalidaCli ejecutarCli(const std::string& args, const std::string& entorno = "");
 
 // A fresh private folder for one test.
 Ruta carpetaPrueba();
+
+// Runs `cuerpo` in a child process with a file system of its own at `punto` (a tmpfs of
+// `kb` kilobytes, read-only when asked) and/or as an unprivileged user (when run as root:
+// root writes anywhere). Returns what `cuerpo` returned, or none when this machine cannot
+// provide that (no mount namespaces, no user to switch to): the caller skips.
+struct Aislamiento {
+    std::optional<Ruta> punto;
+    int kb = 64;
+    bool soloLectura = false;
+    bool sinPrivilegios = false;
+};
+std::optional<std::string> aislado(const Aislamiento& a,
+                                   const std::function<std::string()>& cuerpo);
 
 } // namespace Livora::Pruebas

@@ -76,3 +76,148 @@ TEST(Cli, ValoresNoValidosSalenConDosYUnaLinea) {
     auto bien = ejecutarCli("--json --calidad 10 --ancho 65535 --alto 1" + foto);
     EXPECT_EQ(bien.estado, 0) << bien.texto;
 }
+
+namespace {
+
+// Everything under a folder, relative, to compare what a run left.
+std::vector<std::string> contenido(const Ruta& dir) {
+    std::vector<std::string> r;
+    for (const auto& e : std::filesystem::recursive_directory_iterator(dir))
+        r.push_back(e.path().lexically_relative(dir).string());
+    return r;
+}
+
+// A PNG whose header announces a picture of ancho × alto (its pixels never follow).
+void cabeceraPNG(const Ruta& r, std::uint32_t ancho, std::uint32_t alto) {
+    auto crc = [](const std::string& s) {
+        std::uint32_t c = 0xFFFFFFFFu;
+        for (unsigned char b : s) {
+            c ^= b;
+            for (int k = 0; k < 8; ++k)
+                c = (c >> 1) ^ (0xEDB88320u & (0u - (c & 1u)));
+        }
+        return ~c;
+    };
+    auto be = [](std::uint32_t v) {
+        return std::string{static_cast<char>(v >> 24), static_cast<char>(v >> 16),
+                           static_cast<char>(v >> 8), static_cast<char>(v)};
+    };
+    std::string ihdr = "IHDR" + be(ancho) + be(alto) + std::string("\x08\x02\x00\x00\x00", 5);
+    // The start of the first row: decoders want an image data chunk before the header counts.
+    std::string idat = "IDAT" + std::string("\x78\x9c\x63\x60\xa0\x3d\x00\x00\x00\x64\x00\x01", 12);
+    std::ofstream(r, std::ios::binary) << "\x89PNG\r\n\x1a\n"
+                                       << be(13) << ihdr << be(crc(ihdr)) << be(12) << idat
+                                       << be(crc(idat)) << be(0) << "IEND" << be(crc("IEND"));
+}
+
+} // namespace
+
+TEST(Cli, AbrirDiceElMotivoTrasElTextoDeSiempre) {
+    const Ruta dir = carpetaPrueba();
+    std::filesystem::create_directory(dir / "carpeta.jpg");
+    std::ofstream(dir / "vacia.jpg");
+    cabeceraPNG(dir / "enorme.png", 30000, 30000);
+    const struct {
+        std::string archivo, linea;
+    } casos[] = {
+        {"carpeta.jpg", "❌ carpeta.jpg: No se pudo abrir la imagen: es una carpeta"},
+        {"vacia.jpg", "❌ vacia.jpg: No se pudo abrir la imagen: el archivo está vacío"},
+        {"falta.jpg", "❌ falta.jpg: No se pudo abrir la imagen: no existe"},
+        {"enorme.png",
+         "❌ enorme.png: No se pudo abrir la imagen: tiene 900 megapíxeles (máximo 250)"},
+        {"-raro.jpg", "❌ -raro.jpg: No se pudo abrir la imagen: no existe"},
+    };
+    // Relative names, so the last one starts with a dash.
+    const std::string aqui = "cd " + dir.string() + " &&";
+    for (const auto& c : casos) {
+        auto s = ejecutarCli("--limpiar -- " + c.archivo, aqui);
+        EXPECT_EQ(s.estado, 1);
+        EXPECT_NE(s.texto.find(c.linea), std::string::npos) << s.texto;
+    }
+    EXPECT_EQ(ejecutarCli("-raro.jpg", aqui).estado, 2) << "without --, an unknown option";
+
+    std::filesystem::copy_file(datos("foto_exif.jpg"), dir / "privada.jpg");
+    std::filesystem::permissions(dir / "privada.jpg", std::filesystem::perms::owner_read);
+    std::filesystem::permissions(dir, std::filesystem::perms::all);
+    auto s = aislado({std::nullopt, 0, false, true},
+                     [&] { return ejecutarCli((dir / "privada.jpg").string()).texto; });
+    if (!s) GTEST_SKIP() << "no unprivileged user to run as";
+    EXPECT_NE(s->find("❌ privada.jpg: No se pudo abrir la imagen: no tienes permiso para leerlo"),
+              std::string::npos)
+        << *s;
+}
+
+TEST(Cli, GuardarEnCarpetaAjenaYEnDiscoLlenoDiceQueYCuantas) {
+    const Ruta dir = carpetaPrueba();
+    std::filesystem::permissions(dir, std::filesystem::perms::all);
+    const Ruta ajena = dir / "Ajena";
+    std::filesystem::create_directory(ajena);
+    std::filesystem::copy_file(datos("foto_exif.jpg"), ajena / "viaje.jpg");
+    std::filesystem::permissions(
+        ajena, std::filesystem::perms::owner_all | std::filesystem::perms::group_read |
+                   std::filesystem::perms::group_exec | std::filesystem::perms::others_read |
+                   std::filesystem::perms::others_exec);
+    const Ruta tmp = dir / "tmp";
+    std::filesystem::create_directory(tmp);
+    std::filesystem::permissions(tmp, std::filesystem::perms::all);
+    auto sinPermiso = aislado({std::nullopt, 0, false, true}, [&] {
+        auto s = ejecutarCli("--guardar media " + (ajena / "viaje.jpg").string(),
+                             "TMPDIR=" + tmp.string());
+        return s.texto + "|" + std::to_string(s.estado);
+    });
+    if (sinPermiso) {
+        EXPECT_NE(sinPermiso->find("❌ No se pudo guardar viaje.media.jpg: no tienes permiso para "
+                                   "escribir en la carpeta «Ajena»"),
+                  std::string::npos)
+            << *sinPermiso;
+    }
+
+    // A small disk: the photo fits, then the outputs until there is no room left.
+    const Ruta disco = dir / "Disco";
+    std::filesystem::create_directory(disco);
+    auto lleno = aislado({disco, 96, false, false}, [&] {
+        std::filesystem::copy_file(datos("foto_exif.jpg"), disco / "foto.jpg");
+        auto s = ejecutarCli("--guardar todas " + (disco / "foto.jpg").string());
+        std::string r = s.texto + "|" + std::to_string(s.estado) + "|";
+        for (const auto& n : contenido(disco))
+            r += n + ":" + std::to_string(std::filesystem::file_size(disco / n)) + ",";
+        return r;
+    });
+    if (!lleno) GTEST_SKIP() << "no mount namespaces here";
+    EXPECT_NE(lleno->find(" · ❌ no queda espacio en el disco (foto.sin-perdida.png"),
+              std::string::npos)
+        << *lleno;
+    EXPECT_NE(lleno->find("|1|"), std::string::npos);
+    EXPECT_EQ(lleno->find(".livora-"), std::string::npos) << "no partial file left";
+    // The outputs it names as saved are there, whole.
+    const auto inicio = lleno->find("✓ Guardadas ");
+    ASSERT_NE(inicio, std::string::npos) << *lleno;
+    EXPECT_NE(lleno->find("foto.alta.jpg:"), std::string::npos);
+}
+
+TEST(Cli, NadaDeLaEjecucionQuedaEnTmpdir) {
+    const Ruta dir = carpetaPrueba();
+    const Ruta tmp = dir / "tmp";
+    std::filesystem::create_directory(tmp);
+    std::filesystem::copy_file(datos("foto_exif.jpg"), dir / "foto.jpg");
+    const std::string entorno = "TMPDIR=" + tmp.string();
+    auto s = ejecutarCli("--guardar todas " + (dir / "foto.jpg").string(), entorno);
+    ASSERT_EQ(s.estado, 0) << s.texto;
+    EXPECT_EQ(contenido(tmp), std::vector<std::string>{});
+
+    // A protected PDF: the unlocked copy goes even when the outputs stay for the caller.
+    auto p = ejecutarCli("--unir " + (dir / "p.pdf").string() + " --proteger livora " +
+                             (dir / "foto.jpg").string(),
+                         entorno);
+    ASSERT_EQ(p.estado, 0) << p.texto;
+    EXPECT_EQ(contenido(tmp), std::vector<std::string>{}) << "--unir saves, so it cleans";
+    auto q = ejecutarCli("--json --contrasena livora " + (dir / "p.pdf").string(), entorno);
+    ASSERT_EQ(q.estado, 0) << q.texto;
+    const auto quedan = contenido(tmp);
+    EXPECT_FALSE(quedan.empty()) << "without --guardar the outputs are the caller's";
+    for (const auto& n : quedan)
+        EXPECT_EQ(n.find("p.pdf"), std::string::npos) << n;
+    auto r = ejecutarCli("--limpiar --contrasena livora " + (dir / "p.pdf").string(), entorno);
+    ASSERT_EQ(r.estado, 0) << r.texto;
+    EXPECT_EQ(contenido(tmp).size(), quedan.size()) << "--limpiar removes its own run's only";
+}

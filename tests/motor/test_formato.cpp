@@ -52,24 +52,3 @@ TEST(Tipos, ExtensionesDeImagen) {
     EXPECT_TRUE(esImagen("/a/b/FOTO.JPG"));
     EXPECT_FALSE(esImagen("/a/b/documento"));
 }
-
-TEST(Guardar, TrabajosEnOrdenYParadaEnElPrimerFallo) {
-    auto dir = std::filesystem::temp_directory_path() / ("livora-prueba-" + Uuid::nuevo().texto());
-    std::filesystem::create_directories(dir);
-    auto hacer = [&](const std::string& sufijo, bool existe) {
-        Variante v;
-        v.sufijo = sufijo;
-        v.ext = "jpg";
-        v.urlTemp = dir / (sufijo + ".tmp.jpg");
-        if (existe) std::ofstream(v.urlTemp) << sufijo;
-        return v;
-    };
-    std::vector<TrabajoGuardado> t{{dir / "foto.png", hacer("alta", true)},
-                                   {dir / "foto.png", hacer("media", false)},
-                                   {dir / "foto.png", hacer("baja", true)}};
-    auto r = guardarTrabajos(t);
-    EXPECT_EQ(r.guardadas, std::vector<Ruta>{dir / "foto.alta.jpg"});
-    ASSERT_TRUE(r.fallo);
-    EXPECT_FALSE(std::filesystem::exists(dir / "foto.baja.jpg"));
-    std::filesystem::remove_all(dir);
-}

@@ -5,6 +5,7 @@
 
 #include "motor/archivos.h"
 #include "motor/codec.h"
+#include "../carpeta_prueba.h"
 
 #include <filesystem>
 #include <string>
@@ -32,10 +33,7 @@ struct Cifrado {
 };
 
 inline Ruta carpetaPrueba() {
-    static Ruta dir = [] {
-        auto d = Livora::dirTemporal();
-        return d ? *d : Ruta("/tmp");
-    }();
+    static Ruta dir = carpetaPrivada();
     return dir;
 }
 

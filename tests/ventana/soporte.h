@@ -2,6 +2,7 @@
 // Fakes for the window's services and helpers shared by the window suites.
 #include "main/vista_principal.h"
 #include "motor/archivos.h"
+#include "../carpeta_prueba.h"
 
 #include <QCoreApplication>
 #include <QTest>
@@ -125,10 +126,7 @@ inline bool esperarTrabajos(const Livora::VistaPrincipal& v) {
 // A private folder per test, removed afterwards.
 class CarpetaTemporal {
 public:
-    CarpetaTemporal() {
-        auto r = Livora::dirTemporal();
-        ruta_ = *r;
-    }
+    CarpetaTemporal() : ruta_(LivoraPrueba::carpetaPrivada()) {}
     ~CarpetaTemporal() {
         std::error_code ec;
         std::filesystem::permissions(ruta_, std::filesystem::perms::owner_all, ec);

@@ -147,7 +147,7 @@ protected:
         MotorVentana m = MotorVentana::real();
         const Ruta carpeta = tmp.ruta();
         m.ingestaPDF = [carpeta](const Ruta& url, const Ruta&, bool combinado,
-                                 std::optional<std::int64_t> bytes) {
+                                 std::optional<std::int64_t> bytes, const ControlTrabajo&) {
             ArchivoEstado a =
                 registroFalso(url, carpeta, bytes.value_or(0), {{"vector", 500}}, false);
             a.esCombinado = combinado;

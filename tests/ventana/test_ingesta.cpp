@@ -163,7 +163,7 @@ MotorVentana motorBloqueado(const Ruta& carpeta, std::shared_ptr<std::vector<Rut
         return carpeta / "desbloqueado.pdf";
     };
     m.ingestaPDF = [carpeta, fuentes](const Ruta& url, const Ruta& fuente, bool,
-                                      std::optional<std::int64_t>) {
+                                      std::optional<std::int64_t>, const ControlTrabajo&) {
         fuentes->push_back(fuente);
         ArchivoEstado a = registroFalso(url, carpeta, 1000, {{"vector", 900}}, false);
         a.fuentePDF = fuente;

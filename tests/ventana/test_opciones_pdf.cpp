@@ -30,12 +30,13 @@ protected:
         auto motor = MotorVentana::real();
         auto real = motor.variantesPDF;
         auto c = contador;
-        motor.variantesPDF = [real, c](const std::vector<PaginaPDF>& p,
-                                       const OpcionesPDF& o) -> Resultado<MotorVentana::SalidaPDF> {
+        motor.variantesPDF = [real, c](const std::vector<PaginaPDF>& p, const OpcionesPDF& o,
+                                       const ControlTrabajo& control)
+            -> Resultado<MotorVentana::SalidaPDF> {
             c->llamadas++;
             c->opciones.push_back(o);
             if (c->fallar) return error("No se pudo preparar el PDF");
-            return real(p, o);
+            return real(p, o, control);
         };
         crear(std::move(motor));
         vista->procesar(crearPDF("opciones.pdf", a4(3)));

@@ -41,7 +41,8 @@ protected:
             return Resultado<ArchivoEstado>(a);
         };
         m.ingestaPDF = [carpeta](const Ruta& url, const Ruta& fuente, bool combinado,
-                                 std::optional<std::int64_t>) -> Resultado<ArchivoEstado> {
+                                 std::optional<std::int64_t>,
+                                 const ControlTrabajo&) -> Resultado<ArchivoEstado> {
             if (url.extension() == ".xyz")
                 return error("No se pudo abrir " + url.filename().string());
             ArchivoEstado a = registroFalso(url, carpeta, 1000, {{"vector", 800}}, false);

@@ -1,0 +1,37 @@
+#pragma once
+#include <cstdint>
+#include <optional>
+
+namespace Livora {
+
+// Memory the process may still take, in bytes: the least of what the system has available
+// (MemAvailable), what its control group still allows, and the address space left under
+// RLIMIT_AS and RLIMIT_DATA. LIVORA_MEMORIA_MB caps it (to try low-memory machines).
+std::int64_t memoriaDisponible();
+
+// Working memory of the heavy steps (encoders above all), shared by every job of the
+// process. A step states what it needs and waits, in arrival order, until that fits beside
+// the steps already running; a need larger than everything there is to share is refused at
+// once, so the step is skipped instead of failing an allocation half-way (x265 and aom
+// crash on that rather than report it).
+class ReservaMemoria {
+public:
+    ReservaMemoria(ReservaMemoria&& o) noexcept : bytes_(o.bytes_) { o.bytes_ = 0; }
+    ReservaMemoria& operator=(ReservaMemoria&&) = delete;
+    ~ReservaMemoria();
+    std::int64_t bytes() const { return bytes_; }
+
+private:
+    friend std::optional<ReservaMemoria> reservarMemoria(std::int64_t);
+    explicit ReservaMemoria(std::int64_t b) : bytes_(b) {}
+    std::int64_t bytes_;
+};
+std::optional<ReservaMemoria> reservarMemoria(std::int64_t bytes);
+
+// What the reservations share, taken when none is held: what keeps the whole process under
+// `techoMemoriaProceso` beside what it already holds (open pictures above all), and no
+// more than three quarters of memoriaDisponible().
+inline constexpr std::int64_t techoMemoriaProceso = std::int64_t{2000} << 20;
+std::int64_t capacidadMemoria();
+
+} // namespace Livora
