@@ -1,3 +1,4 @@
+#include "cli/carpetas.h"
 #include "cli/comandos.h"
 #include "motor/codec.h"
 #include "motor/formato.h"
@@ -70,13 +71,15 @@ void imprimir(const ArchivoEstado& a, const Opciones& o) {
     std::cout.flush();
 }
 
+bool seGuarda(const ArchivoEstado& a, const Variante& v, const std::string& que) {
+    const bool elegida = a.seleccionada && *a.seleccionada == v.id;
+    return que == "todas" || (que == "elegida" && elegida) || que == v.sufijo;
+}
+
 bool guardar(const ArchivoEstado& a, const std::string& que) {
     std::vector<TrabajoGuardado> trabajos;
-    for (const auto& v : a.variantes) {
-        bool elegida = a.seleccionada && *a.seleccionada == v.id;
-        if (que == "todas" || (que == "elegida" && elegida) || que == v.sufijo)
-            trabajos.push_back({a.url, v});
-    }
+    for (const auto& v : a.variantes)
+        if (seGuarda(a, v, que)) trabajos.push_back({a.url, v});
     if (trabajos.empty()) {
         std::cerr << "❌ " << a.url.filename().string() << ": no hay ninguna salida «" << que
                   << "»\n";
@@ -111,17 +114,29 @@ int main(int argc, char** argv) {
     iniciarMotor();
     if (o.unir) return Cli::unir(o);
 
+    const auto entradas = Cli::entradas(o.archivos);
+    if (!entradas) return 1;
     int estado = 0;
-    for (const auto& url : o.archivos) {
+    Cli::Resumen resumen;
+    for (const auto& h : *entradas) {
+        const Ruta& url = h.archivo;
         auto a = esImagen(url) ? Cli::procesarImagen(url, o) : Cli::procesarPDF(url, o);
         if (!a) {
             std::cerr << "❌ " << url.filename().string() << ": " << a.error().mensaje << "\n";
             // 3: a protected PDF with a missing or wrong password.
             estado = a.error().dominio == "Contraseña" ? 3 : std::max(estado, 1);
+            resumen.fallar(h);
             continue;
         }
         Cli::imprimir(*a, o);
-        if (o.guardar && !Cli::guardar(*a, *o.guardar)) estado = 1;
+        if (o.guardar && !Cli::guardar(*a, *o.guardar)) {
+            estado = 1;
+            resumen.fallar(h);
+            continue;
+        }
+        resumen.anadir(*a, o.guardar);
     }
+    if (Cli::conResumen(o.archivos, entradas->size()))
+        (o.json ? std::cerr : std::cout) << resumen.texto() << std::flush;
     return estado;
 }

@@ -1,6 +1,9 @@
 #include "motor/guardar.h"
 
 #include "motor/archivos.h"
+#include "motor/formato.h"
+
+#include <set>
 
 namespace Livora {
 
@@ -26,6 +29,17 @@ ResultadoGuardado guardarTrabajos(const std::vector<TrabajoGuardado>& trabajos) 
 std::string textoGuardadas(std::size_t n) {
     return std::string("✓ Guardad") + (n == 1 ? "a" : "as") + " " + std::to_string(n) +
            " junto al original";
+}
+
+std::string textoGuardado(const ResultadoGuardado& r) {
+    if (r.fallo) return "❌ " + r.fallo->mensaje;
+    std::set<Ruta> carpetas;
+    for (const auto& g : r.guardadas)
+        carpetas.insert(g.parent_path());
+    std::string t = textoGuardadas(r.guardadas.size());
+    if (carpetas.size() > 1)
+        t += ", en " + enteroConMiles(static_cast<std::int64_t>(carpetas.size())) + " carpetas";
+    return t;
 }
 
 } // namespace Livora

@@ -26,5 +26,8 @@ ResultadoGuardado guardarTrabajos(const std::vector<TrabajoGuardado>& trabajos);
 
 // "✓ Guardada 1 junto al original" / "✓ Guardadas N junto al original".
 std::string textoGuardadas(std::size_t n);
+// The notice after a save: "❌ " and the failure, or the confirmation, which also counts
+// the folders when the outputs went to more than one ("…, en 4 carpetas").
+std::string textoGuardado(const ResultadoGuardado& r);
 
 } // namespace Livora
