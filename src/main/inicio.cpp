@@ -2,6 +2,7 @@
 
 #include "main/estilo.h"
 #include "main/iconos.h"
+#include "main/textos.h"
 
 #include <QHBoxLayout>
 #include <QPainterPath>
@@ -164,9 +165,11 @@ void PantallaInicio::mostrar(const EstadoVentana& e) {
             pixmapIcono("wand.and.sparkles", Estilo::acento, arrastrando_ ? 46 : 40, 2));
     }
     progreso_->setVisible(e.procesando);
-    const bool hayMensaje = !e.procesando && !e.mensaje.empty();
+    const std::string avance = e.procesando ? textoProgreso(e) : std::string();
+    const bool hayMensaje = !avance.empty() || (!e.procesando && !e.mensaje.empty());
     mensaje_->setVisible(hayMensaje);
-    mensaje_->setText(hayMensaje ? QString::fromStdString(e.mensaje) : QString());
+    mensaje_->setText(QString::fromStdString(avance.empty() ? e.mensaje : avance));
+    if (!hayMensaje) mensaje_->clear();
 }
 
 QString PantallaInicio::lineaEstado() const {

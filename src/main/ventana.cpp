@@ -126,6 +126,10 @@ void VentanaPrincipal::construirBarra() {
     barraProgreso->setTextVisible(false);
     barraProgreso->setFixedSize(60, 6);
     progreso_ = barra_->addWidget(barraProgreso);
+    avance_ = new QLabel(barra_);
+    avance_->setObjectName("avance");
+    avance_->setStyleSheet("color: #6e6e73; font-size: 11px; padding-left: 6px;");
+    accionAvance_ = barra_->addWidget(avance_);
 
     // Title and subtitle of the active file.
     auto* cabecera = new QWidget(barra_);
@@ -188,6 +192,9 @@ QStringList VentanaPrincipal::etiquetasBarra() const {
 void VentanaPrincipal::mostrarBarra(const EstadoVentana& e) {
     const ArchivoEstado* a = e.archivoActivo();
     progreso_->setVisible(e.procesando);
+    const QString avance = QString::fromStdString(e.procesando ? textoProgreso(e) : "");
+    avance_->setText(avance);
+    accionAvance_->setVisible(!avance.isEmpty());
     const bool herramientas = !e.enModo() && !e.procesando;
     const bool pdf = a && !a->esImagen;
     const bool imagen = a && a->esImagen;

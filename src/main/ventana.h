@@ -66,6 +66,8 @@ private:
     std::map<QString, QAction*> acciones_;
     std::map<QString, std::string> simbolos_;
     QAction* progreso_;
+    QLabel* avance_;
+    QAction* accionAvance_;
     QAction* separadorHerr_;
     QAction* atajoGuardar_;
     QAction* atajoLote_;

@@ -17,6 +17,10 @@ struct EstadoVentana {
     bool modoRecorte = false;
     bool arrastrando = false;
     bool procesando = false;
+    // While folders are searched: the files found so far.
+    std::optional<std::size_t> buscando;
+    // Files waiting to be taken in or being taken in.
+    std::size_t porAbrir = 0;
     std::string mensaje;
     bool mostrarInfoMetadatos = false;
     bool mostrarFiltros = false;
