@@ -25,7 +25,7 @@ def _estado(pid, clave):
 
 
 class Ventana:
-    def __init__(self, carpeta, registro=None):
+    def __init__(self, carpeta, registro=None, entorno_extra=None):
         if not VENTANA.exists():
             raise RuntimeError(f"no está {VENTANA}: el árbol todavía no tiene la ventana")
         self.carpeta = limpiar(carpeta)
@@ -36,6 +36,7 @@ class Ventana:
         if registro:
             self.entorno["QT_PLUGIN_PATH"] = str(SONDA)
             self.entorno["QT_QPA_GENERIC_PLUGINS"] = f"livorasonda:{registro}"
+        self.entorno.update(entorno_extra or {})
         self.proceso = subprocess.Popen([str(VENTANA)], env=self.entorno, stdout=subprocess.DEVNULL,
                                         stderr=subprocess.DEVNULL)
         self.pico = 0

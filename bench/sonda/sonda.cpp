@@ -2,10 +2,16 @@
 // stall of the event loop can be read afterwards. Lines: "<epoch ms> <lateness ms>".
 // With LIVORA_SONDA_PILAS=FILE a watchdog thread also interrupts the GUI thread every 20 ms
 // while a tick is over 30 ms late and appends its stack to FILE, to find what stalls it.
+// With LIVORA_SONDA_RESPONDER=BUTTON it answers a modal question by clicking the button
+// with that text, as a user would, and appends the question's text to the file named by
+// LIVORA_SONDA_PREGUNTAS.
+#include <QAbstractButton>
+#include <QApplication>
 #include <QDateTime>
 #include <QElapsedTimer>
 #include <QFile>
 #include <QGenericPlugin>
+#include <QMessageBox>
 #include <QTimer>
 
 #include <atomic>
@@ -70,6 +76,12 @@ public:
         tic_.start();
         reloj_.start();
         empezarVigia();
+        respuesta_ = qEnvironmentVariable("LIVORA_SONDA_RESPONDER");
+        if (!respuesta_.isEmpty()) {
+            responder_.setInterval(200);
+            connect(&responder_, &QTimer::timeout, this, &Sonda::responder);
+            responder_.start();
+        }
     }
     ~Sonda() override { volcar(); }
 
@@ -97,6 +109,20 @@ private:
         }
     }
 
+    void responder() {
+        QWidget* modal = QApplication::activeModalWidget();
+        if (!modal) return;
+        for (QAbstractButton* b : modal->findChildren<QAbstractButton*>()) {
+            if (b->text() != respuesta_) continue;
+            QFile f(qEnvironmentVariable("LIVORA_SONDA_PREGUNTAS"));
+            if (auto* m = qobject_cast<QMessageBox*>(modal);
+                m && f.open(QIODevice::Append | QIODevice::Text))
+                f.write(m->text().toUtf8() + '\n');
+            b->click();
+            return;
+        }
+    }
+
     void volcar() {
         archivo_.write(pendiente_);
         archivo_.flush();
@@ -109,6 +135,8 @@ private:
     qint64 anterior_ = 0;
     qint64 volcado_ = 0;
     QByteArray pendiente_;
+    QString respuesta_;
+    QTimer responder_;
 };
 
 } // namespace
