@@ -6,6 +6,9 @@
 // it): "metadatos" clicks the "Quitar metadatos" switch, which regenerates every open image.
 // With LIVORA_SONDA_PINTURAS=FILE every paint of the before/after comparator is logged as
 // "<epoch ms>", so the time a switch of records takes to show can be read afterwards.
+// With LIVORA_SONDA_RESPONDER=BUTTON it answers a modal question by clicking the button
+// with that text, as a user would, and appends the question's text to the file named by
+// LIVORA_SONDA_PREGUNTAS.
 #include <QAbstractButton>
 #include <QApplication>
 #include <QCoreApplication>
@@ -14,6 +17,7 @@
 #include <QElapsedTimer>
 #include <QFile>
 #include <QGenericPlugin>
+#include <QMessageBox>
 #include <QTimer>
 
 #include <atomic>
@@ -101,6 +105,12 @@ public:
         tic_.start();
         reloj_.start();
         empezarVigia();
+        respuesta_ = qEnvironmentVariable("LIVORA_SONDA_RESPONDER");
+        if (!respuesta_.isEmpty()) {
+            responder_.setInterval(200);
+            connect(&responder_, &QTimer::timeout, this, &Sonda::responder);
+            responder_.start();
+        }
     }
     ~Sonda() override { volcar(); }
 
@@ -146,6 +156,20 @@ private:
             }
     }
 
+    void responder() {
+        QWidget* modal = QApplication::activeModalWidget();
+        if (!modal) return;
+        for (QAbstractButton* b : modal->findChildren<QAbstractButton*>()) {
+            if (b->text() != respuesta_) continue;
+            QFile f(qEnvironmentVariable("LIVORA_SONDA_PREGUNTAS"));
+            if (auto* m = qobject_cast<QMessageBox*>(modal);
+                m && f.open(QIODevice::Append | QIODevice::Text))
+                f.write(m->text().toUtf8() + '\n');
+            b->click();
+            return;
+        }
+    }
+
     void volcar() {
         archivo_.write(pendiente_);
         archivo_.flush();
@@ -158,6 +182,8 @@ private:
     qint64 anterior_ = 0;
     qint64 volcado_ = 0;
     QByteArray pendiente_;
+    QString respuesta_;
+    QTimer responder_;
 };
 
 } // namespace

@@ -15,6 +15,8 @@ void imprimir(const ArchivoEstado& a, const Opciones& o);
 nlohmann::json aJson(const ArchivoEstado& a);
 // Saves by the --guardar choice; prints the confirmation. False on failure.
 bool guardar(const ArchivoEstado& a, const std::string& que);
+// Whether --guardar QUE takes this alternative: "todas", "elegida", or its suffix.
+bool seGuarda(const ArchivoEstado& a, const Variante& v, const std::string& que);
 
 // The image intake plus the requested edits.
 Resultado<ArchivoEstado> procesarImagen(const Ruta& url, const Opciones& o);

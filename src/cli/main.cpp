@@ -1,3 +1,4 @@
+#include "cli/carpetas.h"
 #include "cli/comandos.h"
 #include "motor/codec.h"
 #include "motor/temporales.h"
@@ -33,8 +34,12 @@ int main(int argc, char** argv) {
     } limpieza{!(o.guardar || o.unir || o.limpiar)};
     if (o.unir) return Cli::unir(o);
 
+    const auto entradas = Cli::entradas(o.archivos);
+    if (!entradas) return 1;
     int estado = 0;
-    for (const auto& url : o.archivos) {
+    Cli::Resumen resumen;
+    for (const auto& h : *entradas) {
+        const Ruta& url = h.archivo;
         if (Cli::interrumpido()) return 130;
         // Whatever happens with one file, the next one is still processed.
         try {
@@ -44,17 +49,27 @@ int main(int argc, char** argv) {
                 std::cerr << "❌ " << nombreVisible(url) << ": " << a.error().mensaje << "\n";
                 // 3: a protected PDF with a missing or wrong password.
                 estado = a.error().dominio == "Contraseña" ? 3 : std::max(estado, 1);
+                resumen.fallar(h);
                 continue;
             }
             Cli::imprimir(*a, o);
-            if (o.guardar && !Cli::guardar(*a, *o.guardar)) estado = std::max(estado, 1);
+            if (o.guardar && !Cli::guardar(*a, *o.guardar)) {
+                estado = std::max(estado, 1);
+                resumen.fallar(h);
+                continue;
+            }
+            resumen.anadir(*a, o.guardar);
         } catch (const std::bad_alloc&) {
             std::cerr << "❌ " << nombreVisible(url) << ": no hay memoria suficiente\n";
             estado = std::max(estado, 1);
+            resumen.fallar(h);
         } catch (const std::exception&) {
             std::cerr << "❌ " << nombreVisible(url) << ": error inesperado al procesarlo\n";
             estado = std::max(estado, 1);
+            resumen.fallar(h);
         }
     }
+    if (Cli::conResumen(o.archivos, entradas->size()))
+        (o.json ? std::cerr : std::cout) << resumen.texto() << std::flush;
     return estado;
 }

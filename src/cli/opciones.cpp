@@ -10,8 +10,9 @@
 namespace Livora::Cli {
 
 const char* textoAyuda =
-    "Uso: livora-cli [opciones] ARCHIVO...\n"
-    "Genera las alternativas de cada imagen o PDF y las muestra como el inspector.\n\n"
+    "Uso: livora-cli [opciones] ARCHIVO|CARPETA...\n"
+    "Genera las alternativas de cada imagen o PDF y las muestra como el inspector.\n"
+    "Una carpeta aporta las imágenes y PDF que contiene, subcarpetas incluidas.\n\n"
     "Imágenes:\n"
     "  --calidad Q            calidad de la JPEG personalizada (10…100, 70 por defecto)\n"
     "  --ancho W, --alto H    tamaño de la JPEG personalizada en píxeles (1…65535)\n"

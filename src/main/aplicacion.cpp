@@ -79,8 +79,10 @@ int ejecutarAplicacion(int argc, char** argv) {
                      });
 
     auto abrir = [&vista, &ventana](const QStringList& rutas) {
-        for (const QString& r : rutas)
-            vista.procesar(Ruta(r.toStdString()));
+        std::vector<Ruta> r;
+        for (const QString& x : rutas)
+            r.emplace_back(x.toStdString());
+        vista.procesarRutas(r);
         ventana.raise();
         ventana.activateWindow();
     };

@@ -13,6 +13,8 @@
 #include <QPainterPath>
 #include <QVBoxLayout>
 
+#include <set>
+
 namespace Livora {
 
 namespace {
@@ -42,7 +44,8 @@ QString claveMiniatura(const ArchivoEstado& a) {
 }
 
 // One row of the list; pure presentation.
-QWidget* filaArchivo(const ArchivoEstado& a, qreal dpr, QWidget* padre) {
+QWidget* filaArchivo(const ArchivoEstado& a, const std::string& carpeta, qreal dpr,
+                     QWidget* padre) {
     auto* w = new QWidget(padre);
     auto* h = new QHBoxLayout(w);
     h->setContentsMargins(8, 5, 8, 5);
@@ -66,10 +69,12 @@ QWidget* filaArchivo(const ArchivoEstado& a, qreal dpr, QWidget* padre) {
     auto* nombre = new QLabel(QString::fromStdString(a.url.filename().string()), w);
     nombre->setObjectName("nombre");
     nombre->setMinimumWidth(40);
+    if (!a.esCombinado) nombre->setToolTip(QString::fromStdString(a.url.string()));
     v->addWidget(nombre);
     auto* fila2 = new QHBoxLayout;
     fila2->setSpacing(4);
-    auto* linea = new QLabel(QString::fromStdString(lineaFila(a)), w);
+    auto* linea = new QLabel(
+        QString::fromStdString((carpeta.empty() ? "" : carpeta + " · ") + lineaFila(a)), w);
     linea->setObjectName("linea");
     linea->setStyleSheet("color: #6e6e73; font-size: 11px;");
     fila2->addWidget(linea);
@@ -124,11 +129,11 @@ BarraLateral::BarraLateral(VistaPrincipal& vista, QWidget* padre) : QWidget(padr
     connect(unir_, &QPushButton::clicked, this,
             [this] { vista_.combinar(vista_.estado().archivos); });
     connect(anadir_, &QPushButton::clicked, this, [this] { vista_.elegirArchivos(); });
+    // A thumbnail arrived ("m:<id>-…"): only its row is made again.
     connect(&CachePrevias::global(), &CachePrevias::lista, this, [this](const QString& c) {
-        if (c.startsWith("m:")) {
-            firma_.clear();
-            mostrar(vista_.estado());
-        }
+        if (!c.startsWith("m:")) return;
+        const QString id = c.mid(2).section('-', 0, -2);
+        if (firmas_.erase(id)) mostrar(vista_.estado());
     });
 }
 
@@ -137,25 +142,44 @@ void BarraLateral::mostrar(const EstadoVentana& e) {
     unir_->setEnabled(!e.procesando);
     anadir_->setEnabled(!e.procesando);
 
-    // Rows are rebuilt only when something they show changed.
-    std::string firma;
-    for (const auto& a : e.archivos) {
-        firma +=
-            a.id.texto() + lineaFila(a) + (a.previewAntes ? "p" : "-") + (a.recortado ? "r" : "o");
-        for (const auto& i : insignias(a))
-            firma += i.simbolo;
-        firma += '|';
-    }
+    // Rows are made only for records that are new or whose row changed, and put in place
+    // without touching the others: a folder adds hundreds of records, one at a time, and
+    // rebuilding every row for each would stall the window.
+    const auto carpetas = carpetasDistintivas(e);
     actualizando_ = true;
-    if (firma != firma_) {
-        firma_ = firma;
-        lista_->clear();
-        for (const auto& a : e.archivos) {
-            auto* it = new QListWidgetItem(lista_);
-            it->setData(Qt::UserRole, QString::fromStdString(a.id.texto()));
-            it->setSizeHint(QSize(0, kLadoMiniatura + 12));
-            lista_->setItemWidget(it, filaArchivo(a, devicePixelRatioF(), lista_));
+    std::set<QString> vigentes;
+    for (const auto& a : e.archivos)
+        vigentes.insert(QString::fromStdString(a.id.texto()));
+    for (int i = lista_->count() - 1; i >= 0; --i)
+        if (!vigentes.count(lista_->item(i)->data(Qt::UserRole).toString())) {
+            firmas_.erase(lista_->item(i)->data(Qt::UserRole).toString());
+            delete lista_->takeItem(i);
         }
+    for (std::size_t i = 0; i < e.archivos.size(); ++i) {
+        const auto& a = e.archivos[i];
+        const QString id = QString::fromStdString(a.id.texto());
+        std::string firma =
+            carpetas[i] + lineaFila(a) + (a.previewAntes ? "p" : "-") + (a.recortado ? "r" : "o");
+        for (const auto& x : insignias(a))
+            firma += x.simbolo;
+        const int fila = static_cast<int>(i);
+        QListWidgetItem* it = lista_->item(fila);
+        if (!it || it->data(Qt::UserRole).toString() != id) {
+            // Not in this place: a new record (or, never in practice, one that moved).
+            for (int j = fila + 1; j < lista_->count(); ++j)
+                if (lista_->item(j)->data(Qt::UserRole).toString() == id) {
+                    delete lista_->takeItem(j);
+                    break;
+                }
+            it = new QListWidgetItem;
+            it->setData(Qt::UserRole, id);
+            it->setSizeHint(QSize(0, kLadoMiniatura + 12));
+            lista_->insertItem(fila, it);
+            firmas_.erase(id);
+        }
+        if (auto f = firmas_.find(id); f != firmas_.end() && f->second == firma) continue;
+        firmas_[id] = firma;
+        lista_->setItemWidget(it, filaArchivo(a, carpetas[i], devicePixelRatioF(), lista_));
     }
     for (int i = 0; i < lista_->count(); ++i) {
         auto* it = lista_->item(i);

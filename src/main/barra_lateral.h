@@ -5,6 +5,9 @@
 #include <QPushButton>
 #include <QWidget>
 
+#include <map>
+#include <string>
+
 namespace Livora {
 
 class VistaPrincipal;
@@ -28,7 +31,8 @@ private:
     QListWidget* lista_;
     QPushButton* unir_;
     QPushButton* anadir_;
-    std::string firma_;
+    // What each row shows, by record id: a row is made again only when this changes.
+    std::map<QString, std::string> firmas_;
     bool actualizando_ = false;
 };
 

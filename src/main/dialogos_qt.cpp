@@ -8,16 +8,33 @@
 #include <QDBusMessage>
 #include <QDesktopServices>
 #include <QDialogButtonBox>
+#include <QDir>
 #include <QFileDialog>
+#include <QFileInfo>
+#include <QMessageBox>
 #include <QMimeData>
 #include <QProcess>
 #include <QPushButton>
 #include <QUrl>
 #include <QVBoxLayout>
 
+#include <algorithm>
 #include <set>
 
 namespace Livora {
+
+namespace {
+// Every type the loaders of this build accept, in both cases (the dialog's filter is
+// case-sensitive).
+QString filtroEntradas() {
+    QStringList patrones;
+    for (const auto& p : patronesLegibles())
+        patrones << QString::fromStdString(p);
+    patrones << "*.pdf"
+             << "*.PDF";
+    return "Imágenes y PDF (" + patrones.join(' ') + ");;Todos los archivos (*)";
+}
+} // namespace
 
 DialogoContrasena::DialogoContrasena(const QString& titulo, const QString& informativo,
                                      QWidget* padre)
@@ -46,20 +63,60 @@ DialogoContrasena::DialogoContrasena(const QString& titulo, const QString& infor
 }
 
 std::vector<Ruta> DialogosQt::elegirArchivos(const std::string& mensaje) {
-    // Every type the loaders of this build accept, in both cases (the dialog's filter is
-    // case-sensitive).
-    QStringList patrones;
-    for (const auto& p : patronesLegibles())
-        patrones << QString::fromStdString(p);
-    patrones << "*.pdf"
-             << "*.PDF";
     const QStringList elegidos = QFileDialog::getOpenFileNames(
         padre_, mensaje.empty() ? QString("Elegir archivos") : QString::fromStdString(mensaje),
-        QString(), "Imágenes y PDF (" + patrones.join(' ') + ");;Todos los archivos (*)");
+        QString(), filtroEntradas());
     std::vector<Ruta> r;
     for (const QString& s : elegidos)
         r.emplace_back(s.toStdString());
     return r;
+}
+
+PanelAbrir::PanelAbrir(QWidget* padre) : QFileDialog(padre, "Elegir archivos o carpetas") {
+    setOption(QFileDialog::DontUseNativeDialog);
+    setFileMode(QFileDialog::ExistingFiles);
+    setNameFilter(filtroEntradas());
+    setLabelText(QFileDialog::LookIn, "Buscar en:");
+    setLabelText(QFileDialog::FileName, "Nombre:");
+    setLabelText(QFileDialog::FileType, "Tipo:");
+    setLabelText(QFileDialog::Accept, "Abrir");
+    setLabelText(QFileDialog::Reject, "Cancelar");
+}
+
+void PanelAbrir::accept() {
+    const QStringList sel = selectedFiles();
+    const bool hayCarpeta =
+        std::any_of(sel.begin(), sel.end(), [](const QString& s) { return QFileInfo(s).isDir(); });
+    // QFileDialog would enter the folder instead of choosing it.
+    if (hayCarpeta)
+        QDialog::accept();
+    else
+        QFileDialog::accept();
+}
+
+std::vector<Ruta> PanelAbrir::elegidas() const {
+    std::vector<Ruta> r;
+    for (const QString& s : selectedFiles())
+        r.emplace_back(s.toStdString());
+    return r;
+}
+
+std::vector<Ruta> DialogosQt::elegirArchivosYCarpetas() {
+    PanelAbrir panel(padre_);
+    if (panel.exec() != QDialog::Accepted) return {};
+    return panel.elegidas();
+}
+
+bool DialogosQt::confirmar(const std::string& mensaje, const std::string& aceptar,
+                           const std::string& cancelar) {
+    QMessageBox m(QMessageBox::Question, "Livora", QString::fromStdString(mensaje),
+                  QMessageBox::NoButton, padre_);
+    QPushButton* si = m.addButton(QString::fromStdString(aceptar), QMessageBox::AcceptRole);
+    QPushButton* no = m.addButton(QString::fromStdString(cancelar), QMessageBox::RejectRole);
+    m.setDefaultButton(si);
+    m.setEscapeButton(no);
+    m.exec();
+    return m.clickedButton() == si;
 }
 
 std::optional<std::string> DialogosQt::pedirContrasena(const std::string& titulo,
@@ -94,6 +151,11 @@ void EscritorioQt::revelar(const std::vector<Ruta>& rutas) {
         carpetas.insert(r.parent_path());
     for (const auto& c : carpetas)
         QDesktopServices::openUrl(QUrl::fromLocalFile(QString::fromStdString(c.string())));
+}
+
+void EscritorioQt::abrirCarpeta(const Ruta& carpeta) {
+    const QString c = carpeta.empty() ? QDir::homePath() : QString::fromStdString(carpeta.string());
+    QDesktopServices::openUrl(QUrl::fromLocalFile(c));
 }
 
 void EscritorioQt::copiarAlPortapapeles(const Ruta& ruta) {

@@ -3,6 +3,7 @@
 #include "main/estilo.h"
 #include "main/iconos.h"
 #include "main/progreso.h"
+#include "main/textos.h"
 
 #include <QHBoxLayout>
 #include <QPainterPath>
@@ -176,9 +177,11 @@ void PantallaInicio::mostrar(const EstadoVentana& e) {
     mostrarProgreso(progreso_, e);
     // Only work that counts its pages can be abandoned halfway.
     cancelar_->setVisible(e.procesando && e.progreso.has_value());
-    const bool hayMensaje = !e.procesando && !e.mensaje.empty();
+    const std::string avance = e.procesando ? textoProgreso(e) : std::string();
+    const bool hayMensaje = !avance.empty() || (!e.procesando && !e.mensaje.empty());
     mensaje_->setVisible(hayMensaje);
-    mensaje_->setText(hayMensaje ? QString::fromStdString(e.mensaje) : QString());
+    mensaje_->setText(QString::fromStdString(avance.empty() ? e.mensaje : avance));
+    if (!hayMensaje) mensaje_->clear();
 }
 
 QString PantallaInicio::lineaEstado() const {

@@ -17,6 +17,11 @@ public:
     // Open panel for images and PDFs, several files, with an optional message; empty when
     // cancelled.
     virtual std::vector<Ruta> elegirArchivos(const std::string& mensaje) = 0;
+    // The open panel of intake: files and folders.
+    virtual std::vector<Ruta> elegirArchivosYCarpetas() = 0;
+    // A question with an accepting and a cancelling button; true when accepted.
+    virtual bool confirmar(const std::string& mensaje, const std::string& aceptar,
+                           const std::string& cancelar) = 0;
     // Password alert for a locked PDF. `informativo` is the line under the title; none when
     // the user cancels.
     virtual std::optional<std::string> pedirContrasena(const std::string& titulo,
@@ -30,6 +35,8 @@ class Escritorio {
 public:
     virtual ~Escritorio() = default;
     virtual void revelar(const std::vector<Ruta>& rutas) = 0;
+    // Opens a folder in the file browser with nothing selected (the home folder when empty).
+    virtual void abrirCarpeta(const Ruta& carpeta) = 0;
     virtual void copiarAlPortapapeles(const Ruta& ruta) = 0;
     virtual void abrirCon(const Ruta& ruta) = 0;
     virtual void enviarPorCorreo(const Ruta& ruta) = 0;

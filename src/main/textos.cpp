@@ -1,9 +1,13 @@
 #include "main/textos.h"
 
+#include "motor/carpetas.h"
 #include "motor/formato.h"
 
 #include <algorithm>
 #include <charconv>
+#include <cstdlib>
+#include <map>
+#include <set>
 
 namespace Livora {
 
@@ -12,18 +16,121 @@ std::string tituloVentana(const EstadoVentana& e) {
     return a ? a->url.filename().string() : "Livora";
 }
 
+namespace {
+
+std::string subtituloSinCarpeta(const ArchivoEstado& a) {
+    const std::string tam = formatoBytes(a.bytesOriginal);
+    if (!a.esImagen) {
+        const auto n = a.paginas.size();
+        return std::to_string(n) + " página" + (n == 1 ? "" : "s") + " · " + tam;
+    }
+    if (a.fuente)
+        return std::to_string(a.fuente->ancho) + " × " + std::to_string(a.fuente->alto) +
+               " px · " + tam;
+    return tam;
+}
+
+std::string carpetaRelativa(const ArchivoEstado& a) {
+    const Ruta padre = a.url.parent_path();
+    if (a.carpetaOrigen) {
+        const Ruta rel = padre.lexically_relative(*a.carpetaOrigen);
+        if (rel.empty() || rel == ".") return nombreCarpeta(*a.carpetaOrigen);
+        if (*rel.begin() != "..") return rel.string();
+    }
+    return nombreCarpeta(padre);
+}
+
+// The whole folder, with the home folder written as "~".
+std::string carpetaCompleta(const ArchivoEstado& a) {
+    const std::string padre = a.url.parent_path().string();
+    const char* casa = std::getenv("HOME");
+    if (casa && *casa) {
+        const std::string h = carpetaNormalizada(casa).string();
+        if (padre == h) return "~";
+        if (padre.rfind(h + "/", 0) == 0) return "~" + padre.substr(h.size());
+    }
+    return padre;
+}
+
+} // namespace
+
 std::string subtitulo(const EstadoVentana& e) {
     const ArchivoEstado* a = e.archivoActivo();
     if (!a) return "";
-    const std::string tam = formatoBytes(a->bytesOriginal);
-    if (!a->esImagen) {
-        const auto n = a->paginas.size();
-        return std::to_string(n) + " página" + (n == 1 ? "" : "s") + " · " + tam;
+    const auto idx = *e.idxActivo();
+    const std::string carpeta = carpetasDistintivas(e)[idx];
+    return (carpeta.empty() ? "" : carpeta + " · ") + subtituloSinCarpeta(*a);
+}
+
+std::vector<std::string> carpetasDistintivas(const EstadoVentana& e) {
+    const auto& lista = e.archivos;
+    std::vector<std::string> r(lista.size());
+    // A merged PDF is named by its temporary file: nothing to tell apart.
+    std::map<std::string, std::vector<std::size_t>> porNombre;
+    for (std::size_t i = 0; i < lista.size(); ++i)
+        if (!lista[i].esCombinado) porNombre[lista[i].url.filename().string()].push_back(i);
+    for (const auto& [nombre, indices] : porNombre) {
+        if (indices.size() < 2) continue;
+        std::map<std::string, int> veces;
+        for (auto i : indices)
+            ++veces[r[i] = carpetaRelativa(lista[i])];
+        for (auto i : indices)
+            if (veces[r[i]] > 1) r[i] = carpetaCompleta(lista[i]);
     }
-    if (a->fuente)
-        return std::to_string(a->fuente->ancho) + " × " + std::to_string(a->fuente->alto) +
-               " px · " + tam;
-    return tam;
+    return r;
+}
+
+std::string textoProgreso(const EstadoVentana& e) {
+    if (e.buscando) {
+        const auto n = static_cast<std::int64_t>(*e.buscando);
+        if (n == 0) return "Buscando…";
+        return "Buscando… " + enteroConMiles(n) + (n == 1 ? " archivo" : " archivos");
+    }
+    if (e.porAbrir > 1)
+        return "Quedan " + enteroConMiles(static_cast<std::int64_t>(e.porAbrir)) +
+               " archivos por abrir";
+    return "";
+}
+
+std::string preguntaCarpetas(const std::vector<Ruta>& carpetas, std::size_t archivos) {
+    const std::string n = enteroConMiles(static_cast<std::int64_t>(archivos));
+    const std::string resto = " imágenes y PDF. ¿Añadirlas todas?";
+    if (carpetas.size() == 1)
+        return "La carpeta «" + nombreCarpeta(carpetas[0]) + "» tiene " + n + resto;
+    return "Las " + std::to_string(carpetas.size()) + " carpetas tienen " + n + resto;
+}
+
+std::vector<Ruta> lugaresGuardados(const EstadoVentana& e, const std::vector<Ruta>& guardadas) {
+    std::set<Ruta> carpetas;
+    for (const auto& g : guardadas)
+        carpetas.insert(g.parent_path());
+    if (carpetas.size() < 2) return guardadas;
+    std::set<Ruta> raices;
+    for (const auto& a : e.archivos)
+        if (a.carpetaOrigen) raices.insert(*a.carpetaOrigen);
+    std::vector<Ruta> r;
+    std::set<Ruta> puestos;
+    for (const auto& g : guardadas) {
+        Ruta lugar = g;
+        for (const auto& raiz : raices) {
+            const Ruta rel = g.parent_path().lexically_relative(raiz);
+            // Outer folders sort first: a folder inside another given one counts as it.
+            if (!rel.empty() && *rel.begin() != "..") {
+                lugar = raiz;
+                break;
+            }
+        }
+        if (puestos.insert(lugar).second) r.push_back(lugar);
+    }
+    return r;
+}
+
+Ruta carpetaDeLaLista(const EstadoVentana& e) {
+    if (const ArchivoEstado* a = e.archivoActivo(); a && !a->esCombinado)
+        return a->url.parent_path();
+    for (const auto& a : e.archivos)
+        if (!a.esCombinado) return a.url.parent_path();
+    return {};
 }
 
 std::vector<Insignia> insignias(const ArchivoEstado& a) {

@@ -1,5 +1,6 @@
 #pragma once
 #include "modelo/estado_ventana.h"
+#include "motor/carpetas.h"
 #include "motor/guardar.h"
 
 #include <optional>
@@ -12,7 +13,25 @@ namespace Livora {
 // without widgets.
 
 std::string tituloVentana(const EstadoVentana& e);
+// Prefixed with the active file's folder when another open file has the same name.
 std::string subtitulo(const EstadoVentana& e);
+
+// For each record, in list order, the folder that tells it apart from other open files of
+// the same name: its folder relative to the folder the user gave ("Día 1/Tarde"; that
+// folder's own name for a file right inside it), or its folder's name for a file given on
+// its own, or the whole folder path when even that is shared. Empty for a unique name.
+std::vector<std::string> carpetasDistintivas(const EstadoVentana& e);
+
+// Progress under the spinner: "Buscando… 240 archivos" while folders are searched, then
+// "Quedan 12 archivos por abrir"; empty otherwise.
+std::string textoProgreso(const EstadoVentana& e);
+// "La carpeta «Vacaciones» tiene 1.234 imágenes y PDF. ¿Añadirlas todas?"
+std::string preguntaCarpetas(const std::vector<Ruta>& carpetas, std::size_t archivos);
+// What the file browser shows after a batch save: the saved files, except that files of a
+// folder the user gave are shown by that folder once the outputs span several folders.
+std::vector<Ruta> lugaresGuardados(const EstadoVentana& e, const std::vector<Ruta>& guardadas);
+// The folder an empty save opens: the active file's, else the first open original's.
+Ruta carpetaDeLaLista(const EstadoVentana& e);
 
 struct Insignia {
     std::string simbolo;

@@ -128,6 +128,10 @@ void VentanaPrincipal::construirBarra() {
     barraProgreso_->setTextVisible(false);
     barraProgreso_->setFixedSize(60, 6);
     progreso_ = barra_->addWidget(barraProgreso_);
+    avance_ = new QLabel(barra_);
+    avance_->setObjectName("avance");
+    avance_->setStyleSheet("color: #6e6e73; font-size: 11px; padding-left: 6px;");
+    accionAvance_ = barra_->addWidget(avance_);
 
     // Title and subtitle of the active file.
     auto* cabecera = new QWidget(barra_);
@@ -191,6 +195,9 @@ void VentanaPrincipal::mostrarBarra(const EstadoVentana& e) {
     const ArchivoEstado* a = e.archivoActivo();
     progreso_->setVisible(e.procesando);
     mostrarProgreso(barraProgreso_, e);
+    const QString avance = QString::fromStdString(e.procesando ? textoProgreso(e) : "");
+    avance_->setText(avance);
+    accionAvance_->setVisible(!avance.isEmpty());
     const bool herramientas = !e.enModo() && !e.procesando;
     const bool pdf = a && !a->esImagen;
     const bool imagen = a && a->esImagen;

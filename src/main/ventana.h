@@ -68,6 +68,8 @@ private:
     std::map<QString, std::string> simbolos_;
     QAction* progreso_;
     QProgressBar* barraProgreso_;
+    QLabel* avance_;
+    QAction* accionAvance_;
     QAction* separadorHerr_;
     QAction* atajoGuardar_;
     QAction* atajoLote_;

@@ -36,13 +36,19 @@ void cederPrioridad() {
 
 VistaPrincipal::VistaPrincipal(ServiciosVentana servicios, QObject* padre)
     : QObject(padre), s_(std::move(servicios)) {
-    pool_.setMaxThreadCount(std::max(2, QThread::idealThreadCount()));
+    cola_.setLimite(s_.limiteIngestas > 0 ? s_.limiteIngestas : limiteIngestasDelSistema());
+    // Room for every intake the queue lets run plus one regeneration.
+    pool_.setMaxThreadCount(std::max({2, QThread::idealThreadCount(), cola_.limite() + 1}));
+    busquedas_.setMaxThreadCount(1);
 }
 
 // Jobs call back into this object; let them finish (long PDF work stops between pages)
-// before it goes away. Then the temporary space goes too, but for what was handed out.
+// before it goes away. What is still waiting is dropped. Then the temporary space goes too,
+// but for what was handed out.
 VistaPrincipal::~VistaPrincipal() {
+    soltarPendientes();
     cancelarTrabajos();
+    busquedas_.waitForDone();
     pool_.waitForDone();
     limpiarAlSalir(false);
 }
@@ -74,12 +80,12 @@ ArchivoEstado* VistaPrincipal::buscar(const Uuid& id) {
 
 void VistaPrincipal::empezarTrabajo() {
     ++trabajos_;
-    e_.procesando = true;
+    actualizarProcesando();
 }
 
 void VistaPrincipal::terminarTrabajo() {
     if (trabajos_ > 0) --trabajos_;
-    e_.procesando = trabajos_ > 0;
+    actualizarProcesando();
     // Hand the encoders' freed buffers back to the system once the work is done, off this
     // thread: trimming a heap that held several photos takes tens of milliseconds.
     if (trabajos_ == 0) pool_.start([] { malloc_trim(0); });
@@ -99,44 +105,36 @@ void VistaPrincipal::fijarActivo(std::optional<Uuid> id) {
 // ---- Intake -------------------------------------------------------------------------
 
 void VistaPrincipal::procesar(const Ruta& url) {
-    for (const auto& a : e_.archivos)
-        if (a.url == url) {
-            fijarActivo(a.id);
-            notificar();
-            return;
-        }
-    // Still being opened (or waiting for its password): not started twice.
-    if (enCurso_.count(url.string())) return;
-
-    if (esImagenPorTipo(url)) {
-        e_.mensaje.clear();
-        enCurso_[url.string()]++;
-        empezarTrabajo();
-        notificar();
-        auto ingesta = s_.motor.ingestaImagen;
-        const AjustesImagen ajustes = e_.ajustes;
-        enSegundoPlano<Resultado<ArchivoEstado>>(
-            [ingesta, url, ajustes] { return ingesta(url, ajustes); },
-            [this, url](Resultado<ArchivoEstado> r) { terminarIngesta(url, std::move(r)); });
+    if (esCarpeta(url)) {
+        procesarRutas({url});
         return;
     }
-
-    Ruta fuente = url;
-    if (s_.motor.estadoPDF(url) == MotorVentana::AperturaPDF::Bloqueado) {
-        enCurso_[url.string()]++;
-        auto copia = desbloquearPDF(url);
-        enCurso_.erase(url.string());
-        if (!copia) return;
-        fuente = *copia;
-    }
-    e_.mensaje.clear();
-    abrirPDF(url, fuente, false, std::nullopt);
+    if (encolar({url}, true)) despachar();
+    notificar();
 }
 
 void VistaPrincipal::abrirPDF(const Ruta& url, const Ruta& fuente, bool esCombinado,
                               std::optional<std::int64_t> bytesOriginal) {
     enCurso_[url.string()]++;
+    lanzarIngesta({url}, false, fuente, esCombinado, bytesOriginal, false);
+}
+
+void VistaPrincipal::lanzarIngesta(const PeticionIngesta& p, bool esImagen, const Ruta& fuente,
+                                   bool esCombinado, std::optional<std::int64_t> bytesOriginal,
+                                   bool deCola) {
     empezarTrabajo();
+    const Ruta url = p.url;
+    if (esImagen) {
+        notificar();
+        auto ingesta = s_.motor.ingestaImagen;
+        const AjustesImagen ajustes = e_.ajustes;
+        enSegundoPlano<Resultado<ArchivoEstado>>(
+            [ingesta, url, ajustes] { return ingesta(url, ajustes); },
+            [this, p, deCola](Resultado<ArchivoEstado> r) {
+                terminarIngesta(p, deCola, std::move(r));
+            });
+        return;
+    }
     std::uint64_t largo = 0;
     const ControlTrabajo control = empezarTrabajoLargo(std::nullopt, largo);
     notificar();
@@ -145,20 +143,27 @@ void VistaPrincipal::abrirPDF(const Ruta& url, const Ruta& fuente, bool esCombin
         [ingesta, url, fuente, esCombinado, bytesOriginal, control] {
             return ingesta(url, fuente, esCombinado, bytesOriginal, control);
         },
-        [this, url, largo](Resultado<ArchivoEstado> r) {
+        [this, p, deCola, largo](Resultado<ArchivoEstado> r) {
             terminarTrabajoLargo(largo);
-            terminarIngesta(url, std::move(r));
+            terminarIngesta(p, deCola, std::move(r));
         },
         {fuente, url});
 }
 
-void VistaPrincipal::terminarIngesta(const Ruta& url, Resultado<ArchivoEstado> r) {
-    if (--enCurso_[url.string()] <= 0) enCurso_.erase(url.string());
+void VistaPrincipal::terminarIngesta(const PeticionIngesta& p, bool deCola,
+                                     Resultado<ArchivoEstado> r) {
+    if (--enCurso_[p.url.string()] <= 0) enCurso_.erase(p.url.string());
+    if (deCola) cola_.terminar();
     terminarTrabajo();
-    if (r)
-        anadir(std::move(*r));
-    else if (!esCancelado(r.error()))
-        fallo(url, r.error().mensaje);
+    // A folder dropped with the start screen leaves nothing behind, not even its failures.
+    const bool vigente = p.lote == 0 || p.lote >= primerLoteVigente_;
+    if (vigente && r) {
+        r->carpetaOrigen = p.carpeta;
+        anadir(std::move(*r), p);
+    } else if (vigente && !esCancelado(r.error())) {
+        fallo(p.url, r.error().mensaje);
+    }
+    despachar();
     notificar();
 }
 
@@ -175,10 +180,22 @@ std::optional<Ruta> VistaPrincipal::desbloquearPDF(const Ruta& url) {
     }
 }
 
-void VistaPrincipal::anadir(ArchivoEstado archivo) {
+void VistaPrincipal::anadir(ArchivoEstado archivo, const PeticionIngesta& p) {
     const Uuid id = archivo.id;
-    e_.archivos.push_back(std::move(archivo));
-    fijarActivo(id);
+    if (p.lote == 0) {
+        e_.archivos.push_back(std::move(archivo));
+        fijarActivo(id);
+        return;
+    }
+    // A folder's files keep the folder's order whatever order their jobs end in, and only
+    // the first to arrive becomes active: the view does not jump with every photo.
+    auto despues = std::find_if(e_.archivos.begin(), e_.archivos.end(), [&](const auto& a) {
+        auto l = lugarEnLote_.find(a.id);
+        return l != lugarEnLote_.end() && l->second.first == p.lote && l->second.second > p.orden;
+    });
+    e_.archivos.insert(despues, std::move(archivo));
+    lugarEnLote_[id] = {p.lote, p.orden};
+    if (lotesConActivo_.insert(p.lote).second) fijarActivo(id);
 }
 
 void VistaPrincipal::fallo(const Ruta& url, const std::string& descripcion) {
@@ -186,14 +203,15 @@ void VistaPrincipal::fallo(const Ruta& url, const std::string& descripcion) {
 }
 
 void VistaPrincipal::recibir(const QList<QUrl>& urls) {
+    std::vector<Ruta> rutas;
     for (const QUrl& u : urls)
-        if (u.isLocalFile()) procesar(Ruta(u.toLocalFile().toStdString()));
+        if (u.isLocalFile()) rutas.emplace_back(u.toLocalFile().toStdString());
+    procesarRutas(rutas);
 }
 
 void VistaPrincipal::elegirArchivos() {
     if (!s_.dialogos) return;
-    for (const auto& r : s_.dialogos->elegirArchivos(""))
-        procesar(r);
+    procesarRutas(s_.dialogos->elegirArchivosYCarpetas());
 }
 
 void VistaPrincipal::setArrastrando(bool si) {
@@ -230,6 +248,7 @@ void VistaPrincipal::quitar(const Uuid& id) {
     std::erase_if(e_.archivos, [&](const ArchivoEstado& a) { return a.id == id; });
     secuencia_.erase(id);
     cancelarTrabajosDe(id);
+    lugarEnLote_.erase(id);
     if (e_.archivoActivoID == id)
         fijarActivo(e_.archivos.empty() ? std::nullopt : std::optional(e_.archivos.front().id));
     limpiarTemporales();
@@ -239,12 +258,14 @@ void VistaPrincipal::quitar(const Uuid& id) {
 void VistaPrincipal::volverInicio() {
     e_.archivos.clear();
     secuencia_.clear();
+    lugarEnLote_.clear();
+    soltarPendientes();
     cancelarTrabajos();
     fijarActivo(std::nullopt);
     e_.modoRecorte = e_.modoPaginas = e_.modoTexto = e_.mostrarFiltros = false;
     e_.mensaje.clear();
-    // Jobs are never cancelled, so progress stays on while any is still running.
-    e_.procesando = trabajos_ > 0;
+    // Running jobs are never cancelled, so progress stays on while any is still running.
+    actualizarProcesando();
     e_.ajustes.objetivoKB.reset();
     limpiarTemporales();
     notificar();
@@ -357,7 +378,12 @@ void VistaPrincipal::guardar(bool lote) {
     }
     const auto r = guardarTrabajos(trabajosGuardado(e_, lote));
     avisar(textoResultadoGuardado(r));
-    if (s_.escritorio && !r.guardadas.empty()) s_.escritorio->revelar(r.guardadas);
+    if (!s_.escritorio || (!r.fallos.empty() && r.guardadas.empty())) return;
+    // Nothing to save still confirms and opens the file browser, with nothing selected.
+    if (r.total() == 0)
+        s_.escritorio->abrirCarpeta(carpetaDeLaLista(e_));
+    else if (!r.guardadas.empty())
+        s_.escritorio->revelar(lugaresGuardados(e_, r.guardadas));
 }
 
 void VistaPrincipal::revelarOriginal(const Uuid& id) {

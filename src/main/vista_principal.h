@@ -1,7 +1,9 @@
 #pragma once
+#include "main/cola_ingesta.h"
 #include "main/motor_ventana.h"
 #include "main/servicios.h"
 #include "modelo/estado_ventana.h"
+#include "motor/carpetas.h"
 
 #include <QList>
 #include <QObject>
@@ -9,11 +11,12 @@
 #include <QUrl>
 
 #include <atomic>
-#include <memory>
-
 #include <cstdint>
+#include <deque>
 #include <map>
+#include <memory>
 #include <optional>
+#include <set>
 #include <string>
 #include <unordered_map>
 
@@ -24,6 +27,8 @@ struct ServiciosVentana {
     Escritorio* escritorio = nullptr;
     Reloj* reloj = nullptr;
     MotorVentana motor = MotorVentana::real();
+    // Intake jobs running at once; 0: as many as this machine's cores and memory allow.
+    int limiteIngestas = 0;
 };
 
 // The window's state and every operation on it. Lives on the GUI thread; jobs run on the
@@ -36,10 +41,17 @@ public:
     ~VistaPrincipal() override;
 
     const EstadoVentana& estado() const { return e_; }
-    int trabajosEnCurso() const { return trabajos_; }
+    // Jobs running, files waiting for theirs, and folder searches.
+    int trabajosEnCurso() const {
+        return trabajos_ + static_cast<int>(cola_.esperando()) + busquedasEnCurso_;
+    }
+    int limiteIngestas() const { return cola_.limite(); }
 
     // Intake.
     void procesar(const Ruta& url);
+    // Several paths from one door, in order; folders are searched off the GUI thread and
+    // their files taken in, in natural order, after asking when there are many.
+    void procesarRutas(const std::vector<Ruta>& rutas);
     void recibir(const QList<QUrl>& urls);
     void elegirArchivos();
     void abrirPDF(const Ruta& url, const Ruta& fuente, bool esCombinado,
@@ -114,10 +126,31 @@ private:
     ArchivoEstado* buscar(const Uuid& id);
     void empezarTrabajo();
     void terminarTrabajo();
-    void anadir(ArchivoEstado archivo);
+    void anadir(ArchivoEstado archivo, const PeticionIngesta& p);
     void fallo(const Ruta& url, const std::string& descripcion);
+    // Queues a file unless it is open (then it becomes active when `activarAbierto`) or
+    // already on its way. False when refused.
+    bool encolar(PeticionIngesta p, bool activarAbierto);
+    // Starts waiting files while the queue has room and no modal question is open.
+    void despachar();
+    void lanzarIngesta(const PeticionIngesta& p, bool esImagen, const Ruta& fuente,
+                       bool esCombinado, std::optional<std::int64_t> bytesOriginal, bool deCola);
     // An intake job's result, image or PDF, back on the GUI thread.
-    void terminarIngesta(const Ruta& url, Resultado<ArchivoEstado> r);
+    void terminarIngesta(const PeticionIngesta& p, bool deCola, Resultado<ArchivoEstado> r);
+    // A finished folder search: the folders given, what was found, and whether the walk
+    // ran to its end. Handled once no modal question is open.
+    struct BusquedaLista {
+        std::uint64_t epoca = 0;
+        std::vector<Ruta> carpetas;
+        std::vector<Hallazgo> hallados;
+        bool completa = false;
+    };
+    void terminarBusqueda(BusquedaLista lista);
+    void atenderBusquedas();
+    void tomarHallazgos(const BusquedaLista& lista);
+    // Drops the waiting files and the folder searches (start screen, closing).
+    void soltarPendientes();
+    void actualizarProcesando();
     void lanzarRegeneracion(const ArchivoEstado& a, bool cuentaComoTrabajo,
                             std::optional<std::string> reseleccionar);
     // Runs `trabajo` on the thread pool and `fin` with its result back on this thread.
@@ -156,8 +189,26 @@ private:
     QThreadPool pool_;
     EstadoVentana e_;
     int trabajos_ = 0;
-    // Intakes in flight by path, so a file given twice is not started twice.
+    // Intakes queued or in flight by path, so a file given twice is not started twice.
     std::unordered_map<std::string, int> enCurso_;
+    ColaIngesta cola_;
+    // A modal question is open: nothing new starts until it is answered.
+    bool modal_ = false;
+    // Folder searches run one after another on their own thread, so a long walk never
+    // waits behind encoders and searches finish in the order they were asked.
+    QThreadPool busquedas_;
+    int busquedasEnCurso_ = 0;
+    // Searches of an older epoch were dropped (start screen); they stop and are ignored.
+    std::shared_ptr<std::atomic<std::uint64_t>> epoca_ =
+        std::make_shared<std::atomic<std::uint64_t>>(0);
+    std::deque<BusquedaLista> busquedasListas_;
+    // Folder batches: the last one numbered, the first one still valid (older batches were
+    // dropped with the start screen), those that already made a record active, and each
+    // batch record's place so the list keeps the folder's order.
+    std::uint64_t ultimoLote_ = 0;
+    std::uint64_t primerLoteVigente_ = 1;
+    std::set<std::uint64_t> lotesConActivo_;
+    std::unordered_map<Uuid, std::pair<std::uint64_t, std::size_t>> lugarEnLote_;
     // Newest regeneration started per record; older results are dropped.
     std::unordered_map<Uuid, std::uint64_t> secuencia_;
     std::uint64_t generacionAviso_ = 0;

@@ -20,6 +20,10 @@ struct EstadoVentana {
     // Done fraction (0…1) of the long work in flight that counts its steps (PDF pages);
     // none when nothing running reports it.
     std::optional<double> progreso;
+    // While folders are searched: the files found so far.
+    std::optional<std::size_t> buscando;
+    // Files waiting to be taken in or being taken in.
+    std::size_t porAbrir = 0;
     std::string mensaje;
     bool mostrarInfoMetadatos = false;
     bool mostrarFiltros = false;

@@ -127,6 +127,8 @@ struct ArchivoEstado {
     OpcionesPDF opcionesPDF;
     bool esCombinado = false;
     std::int64_t paginasIniciales = 0;
+    // The folder the user gave when the file was found inside it.
+    std::optional<Ruta> carpetaOrigen;
 
     // The page list differs from the document it was read from.
     bool paginasEditadas() const;

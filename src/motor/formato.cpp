@@ -25,6 +25,17 @@ std::string formatoBytes(std::int64_t bytes) {
     return s + " " + unidades[u];
 }
 
+std::string enteroConMiles(std::int64_t n) {
+    const std::string d = std::to_string(n);
+    const std::size_t inicio = (n < 0) ? 1 : 0;
+    std::string r = d.substr(0, inicio);
+    for (std::size_t i = inicio; i < d.size(); ++i) {
+        if (i > inicio && (d.size() - i) % 3 == 0) r += '.';
+        r += d[i];
+    }
+    return r;
+}
+
 std::string ahorro(std::int64_t bytes, std::int64_t bytesOriginal) {
     if (bytesOriginal < 1) return "—";
     // 64-bit arithmetic truncating toward zero; a product that would overflow is

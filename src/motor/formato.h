@@ -8,6 +8,9 @@ namespace Livora {
 // "532 bytes", "12 kB", "3,4 MB", "1,25 GB".
 std::string formatoBytes(std::int64_t bytes);
 
+// A whole number with Spanish digit grouping: "240", "1.234", "1.234.567".
+std::string enteroConMiles(std::int64_t n);
+
 // Saving text of an output against its original: "−75 %", "+1 %", "—" when the original
 // size is below 1.
 std::string ahorro(std::int64_t bytes, std::int64_t bytesOriginal);

@@ -4,6 +4,7 @@
 #include "motor/texto.h"
 
 #include <algorithm>
+#include <set>
 
 namespace Livora {
 
@@ -46,7 +47,15 @@ std::string textoFalloGuardado(const Ruta& destino, const Error& e) {
 }
 
 std::string textoResultadoGuardado(const ResultadoGuardado& r) {
-    if (r.fallos.empty()) return textoGuardadas(r.guardadas.size());
+    if (r.fallos.empty()) {
+        std::set<Ruta> carpetas;
+        for (const auto& g : r.guardadas)
+            carpetas.insert(g.parent_path());
+        std::string t = textoGuardadas(r.guardadas.size());
+        if (carpetas.size() > 1)
+            t += ", en " + enteroConMiles(static_cast<std::int64_t>(carpetas.size())) + " carpetas";
+        return t;
+    }
     if (r.total() == 1) return textoFalloGuardado(r.fallos[0].destino, r.fallos[0].error);
     const std::size_t n = r.guardadas.size();
     std::string t = n == 0 ? "❌ No se pudo guardar ninguna de " + std::to_string(r.total())

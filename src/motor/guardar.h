@@ -34,7 +34,8 @@ ResultadoGuardado guardarTrabajos(const std::vector<TrabajoGuardado>& trabajos);
 
 // "✓ Guardada 1 junto al original" / "✓ Guardadas N junto al original".
 std::string textoGuardadas(std::size_t n);
-// The notice of a save: textoGuardadas when nothing failed; "❌ No se pudo guardar
+// The notice of a save: textoGuardadas when nothing failed (with
+// ", en 4 carpetas" when the outputs went to more than one folder); "❌ No se pudo guardar
 // foto.alta.jpg: no queda espacio en el disco" for a single failed file; else
 // "✓ Guardadas 3 de 8 · ❌ no queda espacio en el disco (a.heic, a.avif y 3 más)", the
 // failures grouped by reason.

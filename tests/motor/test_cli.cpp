@@ -1,4 +1,5 @@
 #include "comun.h"
+#include "motor/formato.h"
 
 #include <array>
 #include <cstdio>
@@ -220,4 +221,52 @@ TEST(Cli, NadaDeLaEjecucionQuedaEnTmpdir) {
     auto r = ejecutarCli("--limpiar --contrasena livora " + (dir / "p.pdf").string(), entorno);
     ASSERT_EQ(r.estado, 0) << r.texto;
     EXPECT_EQ(contenido(tmp).size(), quedan.size()) << "--limpiar removes its own run's only";
+}
+
+TEST(Cli, CarpetaGuardaJuntoACadaOriginalSinSeguirEnlacesYResume) {
+    namespace fs = std::filesystem;
+    const Ruta raiz = carpetaPrueba() / "Fotos";
+    for (const auto& [origen, destino] : std::initializer_list<std::pair<const char*, const char*>>{
+             {"foto_exif.jpg", "IMG_10.jpg"},
+             {"foto_orientada.jpg", "Día 1/IMG_2.jpg"},
+             {"solo_gps.png", "Día 1/captura.PNG"},
+             {"mariquita.jpg", ".oculta/x.jpg"}}) {
+        fs::create_directories((raiz / destino).parent_path());
+        fs::copy_file(datos(origen), raiz / destino);
+    }
+    std::ofstream(raiz / "notas.txt") << "texto";
+    std::ofstream(raiz / "Día 1" / "rota.jpg") << "no soy una foto";
+    fs::create_directory_symlink(raiz, raiz / "Día 1" / "bucle");
+
+    auto s = ejecutarCli("--guardar alta '" + raiz.string() + "/'");
+    EXPECT_EQ(s.estado, 1) << s.texto;
+    for (const char* salida : {"IMG_10.alta.jpg", "Día 1/IMG_2.alta.jpg", "Día 1/captura.alta.jpg"})
+        EXPECT_TRUE(fs::exists(raiz / salida)) << salida;
+    EXPECT_FALSE(fs::exists(raiz / ".oculta" / "x.alta.jpg"));
+    EXPECT_NE(s.texto.find("❌ rota.jpg: No se pudo abrir la imagen"), std::string::npos) << s.texto;
+    // Natural order: the subfolder's files come before IMG_10, IMG_2 before rota.
+    EXPECT_LT(s.texto.find("IMG_2.jpg"), s.texto.find("rota.jpg"));
+    EXPECT_LT(s.texto.find("rota.jpg"), s.texto.find("IMG_10.jpg"));
+    // Three outputs (nothing twice through the loop) and the failure by its place.
+    std::int64_t originales = 0, salidas = 0;
+    for (const char* n : {"IMG_10", "Día 1/IMG_2", "Día 1/captura"}) {
+        for (const auto& e : fs::directory_iterator((raiz / n).parent_path()))
+            if (e.path().stem() == Ruta(n).filename().string() + ".alta")
+                salidas += static_cast<std::int64_t>(e.file_size());
+            else if (e.path().stem() == Ruta(n).filename().string())
+                originales += static_cast<std::int64_t>(e.file_size());
+    }
+    EXPECT_NE(s.texto.find("✓ 3 archivos · " + formatoBytes(originales) + " → " +
+                           formatoBytes(salidas) + "\n❌ 1 con error: Día 1/rota.jpg\n"),
+              std::string::npos)
+        << s.texto;
+
+    const Ruta sinNada = carpetaPrueba() / "Fotos";
+    fs::create_directories(sinNada / ".oculta");
+    fs::copy_file(datos("mariquita.jpg"), sinNada / ".oculta" / "x.jpg");
+    std::ofstream(sinNada / "notas.txt") << "texto";
+    auto vacia = ejecutarCli("'" + sinNada.string() + "'");
+    EXPECT_EQ(vacia.estado, 1);
+    EXPECT_NE(vacia.texto.find("❌ La carpeta «Fotos» no tiene imágenes ni PDF"), std::string::npos)
+        << vacia.texto;
 }

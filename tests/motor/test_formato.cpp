@@ -29,6 +29,9 @@ TEST(FormatoBytes, UnidadesDecimales) {
     EXPECT_EQ(formatoBytes(999'600), "1,0 MB");
     EXPECT_EQ(formatoBytes(3'450'000), "3,5 MB");
     EXPECT_EQ(formatoBytes(1'250'000'000), "1,25 GB");
+    for (auto [n, t] : std::initializer_list<std::pair<std::int64_t, const char*>>{
+             {0, "0"}, {999, "999"}, {1234, "1.234"}, {-1234, "-1.234"}, {1234567, "1.234.567"}})
+        EXPECT_EQ(enteroConMiles(n), t);
 }
 
 TEST(Guardar, NombreJuntoAlOriginal) {
@@ -41,6 +44,10 @@ TEST(Guardar, NombreJuntoAlOriginal) {
     EXPECT_EQ(textoGuardadas(1), "✓ Guardada 1 junto al original");
     EXPECT_EQ(textoGuardadas(4), "✓ Guardadas 4 junto al original");
     EXPECT_EQ(textoGuardadas(0), "✓ Guardadas 0 junto al original");
+    ResultadoGuardado r{{"/f/a.alta.jpg", "/f/b.alta.jpg"}, {}};
+    EXPECT_EQ(textoResultadoGuardado(r), "✓ Guardadas 2 junto al original");
+    r.guardadas.push_back("/f/Día 1/c.alta.jpg");
+    EXPECT_EQ(textoResultadoGuardado(r), "✓ Guardadas 3 junto al original, en 2 carpetas");
 }
 
 TEST(Tipos, ExtensionesDeImagen) {

@@ -38,6 +38,15 @@ public:
         mensajesPanel.push_back(mensaje);
         return archivos;
     }
+    std::vector<Ruta> elegirArchivosYCarpetas() override { return elegirArchivos(""); }
+    // Questions asked, and the answer to give.
+    std::vector<std::string> preguntas;
+    bool respuesta = true;
+    bool confirmar(const std::string& mensaje, const std::string& aceptar,
+                   const std::string& cancelar) override {
+        preguntas.push_back(mensaje + " [" + aceptar + "/" + cancelar + "]");
+        return respuesta;
+    }
     std::optional<std::string> pedirContrasena(const std::string& titulo,
                                                const std::string& informativo) override {
         titulos.push_back(titulo);
@@ -56,8 +65,9 @@ public:
 class EscritorioFalso : public Livora::Escritorio {
 public:
     std::vector<std::vector<Ruta>> revelados;
-    std::vector<Ruta> copiados, abiertos, correos;
+    std::vector<Ruta> copiados, abiertos, correos, carpetasAbiertas;
     void revelar(const std::vector<Ruta>& r) override { revelados.push_back(r); }
+    void abrirCarpeta(const Ruta& c) override { carpetasAbiertas.push_back(c); }
     void copiarAlPortapapeles(const Ruta& r) override { copiados.push_back(r); }
     void abrirCon(const Ruta& r) override { abiertos.push_back(r); }
     void enviarPorCorreo(const Ruta& r) override { correos.push_back(r); }
@@ -183,9 +193,9 @@ protected:
     CarpetaTemporal tmp;
     std::unique_ptr<Livora::VistaPrincipal> vista;
 
-    void crear(Livora::MotorVentana motor = Livora::MotorVentana::real()) {
-        vista = std::make_unique<Livora::VistaPrincipal>(
-            Livora::ServiciosVentana{&dialogos, &escritorio, &reloj, std::move(motor)});
+    void crear(Livora::MotorVentana motor = Livora::MotorVentana::real(), int limiteIngestas = 4) {
+        vista = std::make_unique<Livora::VistaPrincipal>(Livora::ServiciosVentana{
+            &dialogos, &escritorio, &reloj, std::move(motor), limiteIngestas});
     }
     const Livora::EstadoVentana& e() const { return vista->estado(); }
     void TearDown() override {

@@ -138,6 +138,35 @@ TEST_F(Guardar, SinSalidaActivaElBotonPrincipalEstaDesactivado) {
     EXPECT_EQ(b.lote, "Guardar todas");
     EXPECT_EQ(b.ayudaLote, "Guarda todas las salidas junto al original");
     EXPECT_TRUE(b.hayLote);
+    // Nothing to save still confirms and opens the file browser, nothing selected.
+    vista->guardar(true);
+    EXPECT_EQ(e().mensaje, "✓ Guardadas 0 junto al original");
+    EXPECT_EQ(escritorio.carpetasAbiertas, std::vector<Ruta>{tmp.ruta()});
+    EXPECT_TRUE(escritorio.revelados.empty());
+}
+
+TEST_F(Guardar, LoteDeUnaCarpetaGuardaJuntoACadaOriginalYMuestraLaCarpeta) {
+    const Ruta raiz = tmp.ruta() / "Vacaciones";
+    for (const char* n : {"a.jpg", "Día 1/b.jpg", "Día 2/c.jpg", "Día 2/d.png"}) {
+        std::filesystem::create_directories((raiz / n).parent_path());
+        std::ofstream(raiz / n) << "original";
+        salidas[Ruta(n).filename().string()] = {{"alta", 10}};
+    }
+    vista->recibir({QUrl::fromLocalFile(QString::fromStdString(raiz.string()))});
+    ASSERT_TRUE(esperarTrabajos(*vista));
+    ASSERT_EQ(e().archivos.size(), 4u);
+    vista->guardar(true);
+    EXPECT_EQ(e().mensaje, "✓ Guardadas 4 junto al original, en 3 carpetas");
+    EXPECT_EQ(escritorio.revelados.back(), std::vector<Ruta>{raiz});
+    for (const char* n : {"a.alta.jpg", "Día 1/b.alta.jpg", "Día 2/c.alta.jpg", "Día 2/d.alta.jpg"})
+        EXPECT_EQ(std::filesystem::file_size(raiz / n), 10u) << n;
+    // One folder's worth still selects the files themselves.
+    vista->quitar(e().archivos[0].id);
+    vista->quitar(e().archivos[0].id);
+    vista->guardar(true);
+    EXPECT_EQ(e().mensaje, "✓ Guardadas 2 junto al original");
+    EXPECT_EQ(escritorio.revelados.back(),
+              (std::vector<Ruta>{raiz / "Día 2/c.alta.jpg", raiz / "Día 2/d.alta.jpg"}));
 }
 
 // A merged PDF arrives through the PDF door with esCombinado.
