@@ -3,10 +3,13 @@
 #include "motor/archivos.h"
 #include "motor/pdf.h"
 
+#include <algorithm>
+
 namespace Livora {
 
 Resultado<ArchivoEstado> ingestaPDF(const Ruta& url, const Ruta& fuente, bool esCombinado,
-                                    std::optional<std::int64_t> bytesOriginal) {
+                                    std::optional<std::int64_t> bytesOriginal,
+                                    std::optional<std::vector<PaginaPDF>> paginas) {
     ArchivoEstado a;
     a.url = url;
     a.esImagen = false;
@@ -18,12 +21,15 @@ Resultado<ArchivoEstado> ingestaPDF(const Ruta& url, const Ruta& fuente, bool es
     // An unreadable file would otherwise surface as an empty page list.
     if (a.paginas.empty() && estadoPDF(fuente) != AperturaPDF::Abierto)
         return error("No se pudo abrir " + fuente.filename().string());
+    if (paginas) a.paginas = std::move(*paginas);
     auto salida = variantesPDF(a.paginas, a.opcionesPDF);
     if (!salida) return salida.error();
     a.previewAntes = enMemoria(std::move(salida->preview));
     a.variantes = std::move(salida->variantes);
     a.seleccionada = seleccionInicial(a.variantes, a.bytesOriginal);
-    a.miniaturas = miniaturas(a.paginas, {});
+    const auto primeras = std::min(a.paginas.size(), miniaturasIniciales);
+    a.miniaturas =
+        miniaturas({a.paginas.begin(), a.paginas.begin() + std::ptrdiff_t(primeras)}, {});
     return a;
 }
 

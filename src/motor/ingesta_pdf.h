@@ -4,13 +4,17 @@
 
 #include <cstdint>
 #include <optional>
+#include <vector>
 
 namespace Livora {
 
 // The PDF job of intake: `url` is the file the user sees, `fuente` the one read (the
 // unlocked copy of a protected file). Measures, lists the pages, makes the alternatives
-// with empty options and the thumbnails, and chooses the initial alternative.
+// with empty options and the first thumbnails, and chooses the initial alternative.
+// `paginas`, when given, replaces the source's own list before the alternatives are made
+// (the command line's page expression).
 Resultado<ArchivoEstado> ingestaPDF(const Ruta& url, const Ruta& fuente, bool esCombinado,
-                                    std::optional<std::int64_t> bytesOriginal);
+                                    std::optional<std::int64_t> bytesOriginal,
+                                    std::optional<std::vector<PaginaPDF>> paginas = std::nullopt);
 
 } // namespace Livora

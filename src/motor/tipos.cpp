@@ -5,10 +5,7 @@
 
 namespace Livora {
 
-bool esExtensionImagen(std::string ext) {
-    std::transform(ext.begin(), ext.end(), ext.begin(),
-                   [](unsigned char c) { return static_cast<char>(std::tolower(c)); });
-    if (!ext.empty() && ext.front() == '.') ext.erase(0, 1);
+const std::set<std::string>& extensionesImagen() {
     static const std::set<std::string> imagenes = {
         "jpg",  "jpeg", "jpe",   "jfif",  "png",  "gif",   "bmp", "dib", "tif",  "tiff", "webp",
         "heic", "heif", "heics", "heifs", "avif", "avifs", "jxl", "jp2", "jpf",  "jpx",  "j2k",
@@ -19,7 +16,14 @@ bool esExtensionImagen(std::string ext) {
         "fit",  "fts",  "ras",   "sgi",   "rgb",  "rgba",  "bw",  "pcx", "wbmp", "apng", "jng",
         "mng",  "djvu", "djv",   "wmf",   "emf",  "xcf",   "ora", "kra", "jxr",  "wdp",  "hdp",
         "qoi",  "dds",  "bpg",   "jxs",   "jls",  "heics"};
-    return imagenes.count(ext) > 0;
+    return imagenes;
+}
+
+bool esExtensionImagen(std::string ext) {
+    std::transform(ext.begin(), ext.end(), ext.begin(),
+                   [](unsigned char c) { return static_cast<char>(std::tolower(c)); });
+    if (!ext.empty() && ext.front() == '.') ext.erase(0, 1);
+    return extensionesImagen().count(ext) > 0;
 }
 
 bool esImagen(const Ruta& url) {
