@@ -19,4 +19,13 @@ Resultado<ArchivoEstado> procesarPDF(const Ruta& url, const Opciones& o);
 // Merges every file into one PDF written to o.unir. Returns the exit status.
 int unir(const Opciones& o);
 
+// The file to read: the PDF itself, or an unlocked copy when it needs a password (an error
+// of the "Contraseña" domain otherwise).
+Resultado<Ruta> fuenteLegible(const Ruta& url, const Opciones& o);
+// The list --paginas asks for over the source's pages; none without --paginas or when the
+// source has no pages to count on (intake then reports it).
+Resultado<std::optional<std::vector<PaginaPDF>>> listaPedida(const Ruta& fuente, const Opciones& o);
+// --extraer: writes the chosen pages of the one input PDF. Returns the exit status.
+int extraer(const Opciones& o);
+
 } // namespace Livora::Cli

@@ -110,6 +110,7 @@ int main(int argc, char** argv) {
     }
     iniciarMotor();
     if (o.unir) return Cli::unir(o);
+    if (o.extraer) return Cli::extraer(o);
 
     int estado = 0;
     for (const auto& url : o.archivos) {
