@@ -35,7 +35,18 @@ BannerAviso::BannerAviso(QWidget* padre) : QWidget(padre) {
 
 QPoint BannerAviso::posicionFinal() const {
     const QWidget* p = parentWidget();
-    return {(p->width() - width()) / 2, p->height() - height() - 24};
+    return {(p->width() - width()) / 2, p->height() - height() - elevacion_};
+}
+
+void BannerAviso::setElevacion(int puntos) {
+    if (puntos == elevacion_) return;
+    elevacion_ = puntos;
+    if (!texto_.isEmpty() && isVisible()) {
+        mov_->stop();
+        mov_->setStartValue(pos());
+        mov_->setEndValue(posicionFinal());
+        mov_->start();
+    }
 }
 
 void BannerAviso::recolocar() {

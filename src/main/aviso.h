@@ -13,8 +13,9 @@ public:
     explicit BannerAviso(QWidget* padre);
     void setTexto(const QString& texto);
     QString texto() const { return texto_; }
-    // Keeps the banner centred 24 points above the parent's bottom edge.
+    // Keeps the banner centred 24 points (or `elevacion`) above the parent's bottom edge.
     void recolocar();
+    void setElevacion(int puntos);
 
 Q_SIGNALS:
     void pulsado();
@@ -27,6 +28,7 @@ protected:
 private:
     QPoint posicionFinal() const;
     QString texto_;
+    int elevacion_ = 24;
     QLabel* etiqueta_;
     QPropertyAnimation* mov_;
     QPropertyAnimation* opacidad_;

@@ -1,5 +1,7 @@
 #include "main/dialogos_qt.h"
 
+#include "motor/tipos.h"
+
 #include <QApplication>
 #include <QClipboard>
 #include <QDBusConnection>
@@ -44,11 +46,14 @@ DialogoContrasena::DialogoContrasena(const QString& titulo, const QString& infor
 }
 
 std::vector<Ruta> DialogosQt::elegirArchivos(const std::string& mensaje) {
+    // Every image type the intake takes, in both cases, and PDF.
+    QStringList patrones{"*.pdf", "*.PDF"};
+    for (const auto& ext : extensionesImagen())
+        patrones << "*." + QString::fromStdString(ext)
+                 << "*." + QString::fromStdString(ext).toUpper();
     const QStringList elegidos = QFileDialog::getOpenFileNames(
         padre_, mensaje.empty() ? QString("Elegir archivos") : QString::fromStdString(mensaje),
-        QString(),
-        "Imágenes y PDF (*.jpg *.jpeg *.png *.heic *.heif *.avif *.webp *.tif *.tiff *.gif "
-        "*.bmp *.pdf *.JPG *.JPEG *.PNG *.HEIC *.PDF);;Todos los archivos (*)");
+        QString(), "Imágenes y PDF (" + patrones.join(' ') + ");;Todos los archivos (*)");
     std::vector<Ruta> r;
     for (const QString& s : elegidos)
         r.emplace_back(s.toStdString());
@@ -64,10 +69,17 @@ std::optional<std::string> DialogosQt::pedirContrasena(const std::string& titulo
 }
 
 std::optional<Ruta> DialogosQt::guardarComo(const std::string& nombrePropuesto) {
-    const QString r =
-        QFileDialog::getSaveFileName(padre_, "Guardar", QString::fromStdString(nombrePropuesto));
-    if (r.isEmpty()) return std::nullopt;
-    return Ruta(r.toStdString());
+    QFileDialog d(padre_, "Guardar");
+    d.setAcceptMode(QFileDialog::AcceptSave);
+    d.selectFile(QString::fromStdString(nombrePropuesto));
+    // A name typed without its extension still gets the proposed one.
+    const QString ext = QString::fromStdString(Ruta(nombrePropuesto).extension().string()).mid(1);
+    if (!ext.isEmpty()) {
+        d.setDefaultSuffix(ext);
+        d.setNameFilters({ext.toUpper() + " (*." + ext + ")", "Todos los archivos (*)"});
+    }
+    if (d.exec() != QDialog::Accepted || d.selectedFiles().isEmpty()) return std::nullopt;
+    return Ruta(d.selectedFiles().front().toStdString());
 }
 
 void EscritorioQt::revelar(const std::vector<Ruta>& rutas) {

@@ -2,6 +2,7 @@
 #include "main/motor_ventana.h"
 #include "main/servicios.h"
 #include "modelo/estado_ventana.h"
+#include "organizador/servicios_organizador.h"
 
 #include <QList>
 #include <QObject>
@@ -94,6 +95,8 @@ public:
     void restaurarPaginas();
     void aplicarOrganizador(std::vector<PaginaPDF> paginas,
                             std::map<std::string, Imagen> miniaturas);
+    // The window's dialogs, desktop, clock and workers, for the page organiser.
+    ServiciosOrganizador serviciosOrganizador();
 
     // Regeneration.
     void regenerarActivo(std::optional<std::string> reseleccionar = std::nullopt);
