@@ -1,9 +1,10 @@
 #pragma once
 #include <QLabel>
-#include <QPropertyAnimation>
 #include <QWidget>
 
 namespace Livora {
+
+class Aparicion;
 
 // The notice banner: a glass capsule near the bottom edge of its parent that slides up
 // and fades in when a notice is posted, and leaves the same way. A click dismisses it.
@@ -30,8 +31,7 @@ private:
     QString texto_;
     int elevacion_ = 24;
     QLabel* etiqueta_;
-    QPropertyAnimation* mov_;
-    QPropertyAnimation* opacidad_;
+    Aparicion* aparicion_;
 };
 
 } // namespace Livora

@@ -1,5 +1,6 @@
 #include "motor/lista_paginas.h"
 
+#include "motor/formato.h"
 #include "motor/pdf.h"
 #include "motor/tipos.h"
 
@@ -38,11 +39,7 @@ PaginasInsertadas paginasDeArchivos(const std::vector<Ruta>& urls) {
 }
 
 std::string avisoNoAnadidos(const std::vector<std::string>& fallidos) {
-    if (fallidos.empty()) return {};
-    std::string t = "No se pudo añadir: ";
-    for (std::size_t i = 0; i < fallidos.size(); ++i)
-        t += (i ? ", " : "") + fallidos[i];
-    return t;
+    return avisoNombres("No se pudo añadir: ", fallidos);
 }
 
 std::string textoExtraidas(std::size_t n) {

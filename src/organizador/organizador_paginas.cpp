@@ -1,5 +1,6 @@
 #include "organizador/organizador_paginas.h"
 
+#include "main/aparicion.h"
 #include "main/aviso.h"
 #include "main/estilo.h"
 #include "main/iconos.h"
@@ -12,7 +13,6 @@
 #include <QAbstractButton>
 #include <QCoreApplication>
 #include <QDragEnterEvent>
-#include <QGraphicsOpacityEffect>
 #include <QHBoxLayout>
 #include <QLabel>
 #include <QMenu>
@@ -69,19 +69,8 @@ BarraSeleccion::BarraSeleccion(QWidget* padre) : QWidget(padre) {
             &QToolButton::clicked, this, &BarraSeleccion::extraer);
     connect(boton("trash", "Eliminar", rojo), &QToolButton::clicked, this,
             &BarraSeleccion::eliminar);
-    auto* efecto = new QGraphicsOpacityEffect(this);
-    efecto->setOpacity(0);
-    setGraphicsEffect(efecto);
-    mov_ = new QPropertyAnimation(this, "pos", this);
-    mov_->setDuration(350);
-    mov_->setEasingCurve(QEasingCurve::OutBack);
-    opacidad_ = new QPropertyAnimation(efecto, "opacity", this);
-    opacidad_->setDuration(250);
-    connect(opacidad_, &QPropertyAnimation::finished, this, [this] {
-        if (!mostrada_) hide();
-    });
+    aparicion_ = new Aparicion(this);
     adjustSize();
-    hide();
 }
 
 QToolButton* BarraSeleccion::boton(const QString& ayuda) const {
@@ -96,26 +85,17 @@ QPoint BarraSeleccion::posicionFinal() const {
 }
 
 void BarraSeleccion::recolocar() {
-    if (mostrada_ && mov_->state() != QAbstractAnimation::Running) move(posicionFinal());
+    if (mostrada_ && !aparicion_->enMovimiento()) move(posicionFinal());
 }
 
 void BarraSeleccion::setMostrada(bool si) {
     if (si == mostrada_) return;
     mostrada_ = si;
     const QPoint fin = posicionFinal(), fuera = fin + QPoint(0, height() + margenBarra);
-    mov_->stop();
-    opacidad_->stop();
-    mov_->setStartValue(si ? fuera : pos());
-    mov_->setEndValue(si ? fin : fuera);
-    opacidad_->setStartValue(si ? 0.0 : 1.0);
-    opacidad_->setEndValue(si ? 1.0 : 0.0);
-    if (si) {
-        move(fuera);
-        show();
-        raise();
-    }
-    mov_->start();
-    opacidad_->start();
+    if (si)
+        aparicion_->entrar(fuera, fin);
+    else
+        aparicion_->salir(fuera);
 }
 
 void BarraSeleccion::paintEvent(QPaintEvent*) {
@@ -266,8 +246,11 @@ void OrganizadorPaginas::construirCabecera() {
 }
 
 void OrganizadorPaginas::construirAtajos() {
+    // Only while the focus is in the organiser: Return in the inspector's title field, say,
+    // must not apply the pages.
     auto atajo = [this](QKeySequence teclas, std::function<void()> accion) {
         auto* a = new QShortcut(teclas, this);
+        a->setContext(Qt::WidgetWithChildrenShortcut);
         connect(a, &QShortcut::activated, this, std::move(accion));
     };
     auto seleccion = [this] { return org_->estado().seleccion; };

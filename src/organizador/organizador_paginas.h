@@ -3,7 +3,6 @@
 #include "organizador/organizador.h"
 #include "organizador/servicios_organizador.h"
 
-#include <QPropertyAnimation>
 #include <QWidget>
 
 #include <functional>
@@ -22,6 +21,7 @@ class QToolButton;
 
 namespace Livora {
 
+class Aparicion;
 class BannerAviso;
 class MiniaturasOrganizador;
 class ModeloPaginas;
@@ -50,8 +50,7 @@ protected:
 private:
     QPoint posicionFinal() const;
     bool mostrada_ = false;
-    QPropertyAnimation* mov_;
-    QPropertyAnimation* opacidad_;
+    Aparicion* aparicion_;
 };
 
 // The page organiser: header, grid and bottom bar over an Organizador, built fresh for each

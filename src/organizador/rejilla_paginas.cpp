@@ -23,6 +23,7 @@ namespace {
 
 constexpr double opacidadArrastrada = 0.35;
 constexpr int bordeDesplazamiento = 48; // px from the edge where a drag scrolls
+constexpr int espacioBarra = 60;        // below the grid, for the floating selection bar
 
 // How far from the visible band a cell still glides instead of jumping to its place.
 bool cerca(double y, double arriba, double alto) {
@@ -89,7 +90,9 @@ int RejillaPaginas::verticalOffset() const {
 void RejillaPaginas::updateGeometries() {
     const int alto = viewport()->height();
     verticalScrollBar()->setPageStep(alto);
-    verticalScrollBar()->setRange(0, std::max(0, int(std::ceil(rejilla_.altoContenido())) - alto));
+    // Room under the last row, so the floating bar never hides it.
+    const int fin = int(std::ceil(rejilla_.altoContenido())) + espacioBarra;
+    verticalScrollBar()->setRange(0, std::max(0, fin - alto));
     QAbstractItemView::updateGeometries();
 }
 
