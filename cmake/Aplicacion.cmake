@@ -60,3 +60,8 @@ if(EXISTS "${LIVORA_ICONOS_DIR}/LICENSE")
   install(FILES "${LIVORA_ICONOS_DIR}/LICENSE"
     DESTINATION ${CMAKE_INSTALL_DATADIR}/doc/livora RENAME LICENSE.iconos)
 endif()
+
+# The page organiser's benchmark (bench/organizador builds it on demand).
+add_executable(livora-bench-organizador EXCLUDE_FROM_ALL
+  ${CMAKE_SOURCE_DIR}/bench/herramientas/organizador.cpp)
+target_link_libraries(livora-bench-organizador PRIVATE livora_ventana)

@@ -46,4 +46,13 @@ private:
     bool escrito_ = false;
 };
 
+// The file to read: the PDF itself, or an unlocked copy when it needs a password (an error
+// of the "Contraseña" domain otherwise).
+Resultado<Ruta> fuenteLegible(const Ruta& url, const Opciones& o);
+// The list --paginas asks for over the source's pages; none without --paginas or when the
+// source has no pages to count on (intake then reports it).
+Resultado<std::optional<std::vector<PaginaPDF>>> listaPedida(const Ruta& fuente, const Opciones& o);
+// --extraer: writes the chosen pages of the one input PDF. Returns the exit status.
+int extraer(const Opciones& o);
+
 } // namespace Livora::Cli

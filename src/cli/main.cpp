@@ -33,6 +33,7 @@ int main(int argc, char** argv) {
         ~Limpieza() { limpiarAlSalir(conservar); }
     } limpieza{!(o.guardar || o.unir || o.limpiar)};
     if (o.unir) return Cli::unir(o);
+    if (o.extraer) return Cli::extraer(o);
 
     const auto entradas = Cli::entradas(o.archivos);
     if (!entradas) return 1;

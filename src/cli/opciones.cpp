@@ -30,6 +30,11 @@ const char* textoAyuda =
     "  --proteger PW          protege las salidas con contraseña\n"
     "  --titulo T, --autor A  propiedades del documento\n"
     "  --unir SALIDA.pdf      une todos los archivos, en orden, en un PDF\n"
+    "  --paginas EXPR         rehace la lista de páginas antes de las salidas\n"
+    "  --extraer EXPR SALIDA.pdf  escribe solo esas páginas en SALIDA.pdf\n"
+    "    EXPR: elementos separados por comas: N o N-M (páginas del PDF, también hacia\n"
+    "    atrás) con un giro opcional (+90, -90, +180), blanco (A4 vacía) o @ARCHIVO\n"
+    "    (un PDF entero o una imagen). Ej.: '3,1-2,5+90,blanco,@foto.jpg'\n"
     "Salida:\n"
     "  --guardar SUFIJO|todas|elegida   guarda junto al original\n"
     "  --json                 un objeto JSON por archivo y línea\n"
@@ -227,6 +232,21 @@ Analisis analizar(const std::vector<std::string>& args) {
         } else if (arg == "--unir") {
             if (!valor(s)) return a;
             o.unir = Ruta(s);
+        } else if (arg == "--paginas" || arg == "--extraer") {
+            if (!valor(s)) return a;
+            auto lista = analizarListaPaginas(s);
+            if (!lista) {
+                a.error = lista.error().mensaje;
+                return a;
+            }
+            if (arg == "--paginas") {
+                o.paginas = std::move(*lista);
+            } else {
+                std::string salida;
+                if (!valor(salida)) return a;
+                o.extraer = std::move(*lista);
+                o.extraerA = Ruta(salida);
+            }
         } else if (arg == "--json") {
             o.json = true;
         } else if (arg == "--limpiar") {
@@ -240,6 +260,8 @@ Analisis analizar(const std::vector<std::string>& args) {
             o.archivos.emplace_back(arg);
         }
     }
+    if ((o.extraer || o.paginas) && (o.unir || (o.extraer && o.paginas)))
+        a.error = "--paginas, --extraer y --unir no se combinan";
     return a;
 }
 

@@ -1,5 +1,6 @@
 #pragma once
 #include "modelo/modelo.h"
+#include "motor/lista_paginas.h"
 
 #include <optional>
 #include <string>
@@ -14,6 +15,11 @@ struct Opciones {
     std::optional<std::string> contrasena;
     std::optional<std::string> guardar; // sufijo, "todas" or "elegida"
     std::optional<Ruta> unir;
+    // --paginas: the page list each PDF's alternatives are made from.
+    std::optional<std::vector<ElementoLista>> paginas;
+    // --extraer: those pages of the one input PDF, written to `extraerA`.
+    std::optional<std::vector<ElementoLista>> extraer;
+    Ruta extraerA;
     bool json = false;
     // Remove the generation folders at exit even without saving.
     bool limpiar = false;

@@ -19,18 +19,6 @@ Error errorContrasena(std::string mensaje) {
     return e;
 }
 
-// The file to read: the PDF itself, or an unlocked copy when it needs a password.
-Resultado<Ruta> fuenteLegible(const Ruta& url, const Opciones& o) {
-    if (estadoPDF(url) != AperturaPDF::Bloqueado) return url;
-    if (!o.contrasena)
-        return errorContrasena("«" + nombreVisible(url) +
-                               "» está protegido. Introduce la contraseña para abrirlo "
-                               "(--contrasena).");
-    auto copia = desbloquear(url, *o.contrasena);
-    if (!copia) return errorContrasena(copia.error().mensaje);
-    return *copia;
-}
-
 // Protection and properties as the inspector applies them: a regeneration that keeps the
 // chosen kind of alternative.
 Resultado<void> aplicarOpciones(ArchivoEstado& a, const OpcionesPDF& opciones,
@@ -51,11 +39,24 @@ Resultado<void> aplicarOpciones(ArchivoEstado& a, const OpcionesPDF& opciones,
 
 } // namespace
 
+Resultado<Ruta> fuenteLegible(const Ruta& url, const Opciones& o) {
+    if (estadoPDF(url) != AperturaPDF::Bloqueado) return url;
+    if (!o.contrasena)
+        return errorContrasena("«" + nombreVisible(url) +
+                               "» está protegido. Introduce la contraseña para abrirlo "
+                               "(--contrasena).");
+    auto copia = desbloquear(url, *o.contrasena);
+    if (!copia) return errorContrasena(copia.error().mensaje);
+    return *copia;
+}
+
 Resultado<ArchivoEstado> procesarPDF(const Ruta& url, const Opciones& o) {
     auto fuente = fuenteLegible(url, o);
     if (!fuente) return fuente.error();
+    auto lista = listaPedida(*fuente, o);
+    if (!lista) return lista.error();
     ProgresoTerminal progreso(url);
-    auto a = ingestaPDF(url, *fuente, false, std::nullopt, progreso.control());
+    auto a = ingestaPDF(url, *fuente, false, std::nullopt, progreso.control(), std::move(*lista));
     if (!a) return a;
     if (auto r = aplicarOpciones(*a, o.opcionesPDF, progreso.control()); !r) return r.error();
     return a;

@@ -1,12 +1,11 @@
 #include "main/aviso.h"
 
+#include "main/aparicion.h"
 #include "main/estilo.h"
 
 #include <QEvent>
-#include <QGraphicsOpacityEffect>
 #include <QHBoxLayout>
 #include <QMouseEvent>
-#include <QParallelAnimationGroup>
 
 namespace Livora {
 
@@ -19,23 +18,18 @@ BannerAviso::BannerAviso(QWidget* padre) : QWidget(padre) {
     etiqueta_->setStyleSheet("font-size: 14px;");
     etiqueta_->installEventFilter(this);
     l->addWidget(etiqueta_);
-    auto* efecto = new QGraphicsOpacityEffect(this);
-    efecto->setOpacity(0);
-    setGraphicsEffect(efecto);
-    mov_ = new QPropertyAnimation(this, "pos", this);
-    mov_->setDuration(350);
-    mov_->setEasingCurve(QEasingCurve::OutBack);
-    opacidad_ = new QPropertyAnimation(efecto, "opacity", this);
-    opacidad_->setDuration(300);
-    connect(opacidad_, &QPropertyAnimation::finished, this, [this] {
-        if (texto_.isEmpty()) hide();
-    });
-    hide();
+    aparicion_ = new Aparicion(this);
 }
 
 QPoint BannerAviso::posicionFinal() const {
     const QWidget* p = parentWidget();
-    return {(p->width() - width()) / 2, p->height() - height() - 24};
+    return {(p->width() - width()) / 2, p->height() - height() - elevacion_};
+}
+
+void BannerAviso::setElevacion(int puntos) {
+    if (puntos == elevacion_) return;
+    elevacion_ = puntos;
+    if (!texto_.isEmpty()) aparicion_->moverA(posicionFinal());
 }
 
 void BannerAviso::recolocar() {
@@ -56,29 +50,12 @@ void BannerAviso::setTexto(const QString& texto) {
     }
     const QPoint fin = posicionFinal();
     const QPoint fuera = fin + QPoint(0, height() + 24);
-    if (entra) {
-        show();
-        raise();
-        mov_->stop();
-        mov_->setStartValue(fuera);
-        mov_->setEndValue(fin);
-        opacidad_->stop();
-        opacidad_->setStartValue(0.0);
-        opacidad_->setEndValue(1.0);
-        mov_->start();
-        opacidad_->start();
-    } else if (sale) {
-        mov_->stop();
-        mov_->setStartValue(pos());
-        mov_->setEndValue(fuera);
-        opacidad_->stop();
-        opacidad_->setStartValue(1.0);
-        opacidad_->setEndValue(0.0);
-        mov_->start();
-        opacidad_->start();
-    } else {
+    if (entra)
+        aparicion_->entrar(fuera, fin);
+    else if (sale)
+        aparicion_->salir(fuera);
+    else
         move(fin);
-    }
 }
 
 void BannerAviso::paintEvent(QPaintEvent*) {

@@ -1,9 +1,10 @@
 #pragma once
 #include <QLabel>
-#include <QPropertyAnimation>
 #include <QWidget>
 
 namespace Livora {
+
+class Aparicion;
 
 // The notice banner: a glass capsule near the bottom edge of its parent that slides up
 // and fades in when a notice is posted, and leaves the same way. A click dismisses it.
@@ -13,8 +14,9 @@ public:
     explicit BannerAviso(QWidget* padre);
     void setTexto(const QString& texto);
     QString texto() const { return texto_; }
-    // Keeps the banner centred 24 points above the parent's bottom edge.
+    // Keeps the banner centred 24 points (or `elevacion`) above the parent's bottom edge.
     void recolocar();
+    void setElevacion(int puntos);
 
 Q_SIGNALS:
     void pulsado();
@@ -27,9 +29,9 @@ protected:
 private:
     QPoint posicionFinal() const;
     QString texto_;
+    int elevacion_ = 24;
     QLabel* etiqueta_;
-    QPropertyAnimation* mov_;
-    QPropertyAnimation* opacidad_;
+    Aparicion* aparicion_;
 };
 
 } // namespace Livora

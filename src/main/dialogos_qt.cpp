@@ -128,10 +128,17 @@ std::optional<std::string> DialogosQt::pedirContrasena(const std::string& titulo
 }
 
 std::optional<Ruta> DialogosQt::guardarComo(const std::string& nombrePropuesto) {
-    const QString r =
-        QFileDialog::getSaveFileName(padre_, "Guardar", QString::fromStdString(nombrePropuesto));
-    if (r.isEmpty()) return std::nullopt;
-    return Ruta(r.toStdString());
+    QFileDialog d(padre_, "Guardar");
+    d.setAcceptMode(QFileDialog::AcceptSave);
+    d.selectFile(QString::fromStdString(nombrePropuesto));
+    // A name typed without its extension still gets the proposed one.
+    const QString ext = QString::fromStdString(Ruta(nombrePropuesto).extension().string()).mid(1);
+    if (!ext.isEmpty()) {
+        d.setDefaultSuffix(ext);
+        d.setNameFilters({ext.toUpper() + " (*." + ext + ")", "Todos los archivos (*)"});
+    }
+    if (d.exec() != QDialog::Accepted || d.selectedFiles().isEmpty()) return std::nullopt;
+    return Ruta(d.selectedFiles().front().toStdString());
 }
 
 void EscritorioQt::revelar(const std::vector<Ruta>& rutas) {

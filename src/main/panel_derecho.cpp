@@ -6,6 +6,7 @@
 #include "main/textos.h"
 #include "main/vista_principal.h"
 #include "motor/formato.h"
+#include "organizador/organizador_paginas.h"
 #include "vistas/comparador.h"
 #include "vistas/imagen_qt.h"
 #include "vistas/panel_filtros.h"
@@ -175,20 +176,16 @@ PanelDerecho::PanelDerecho(VistaPrincipal& vista, QWidget* padre) : QWidget(padr
     pila_->addWidget(vacio_);
 
     // Editor modes. Each offers its way back.
-    QPushButton *listo = nullptr, *cancelarRecorte = nullptr, *cancelarPaginas = nullptr;
+    QPushButton *listo = nullptr, *cancelarRecorte = nullptr;
     modoTexto_ = paginaModo("Editando texto",
                             "Arrastra el texto sobre la imagen; pulsa «Listo» para aplicarlo.",
                             nullptr, &listo, nullptr);
     modoRecorte_ = paginaModo("Recortar", "El editor de recorte aparecerá aquí.", nullptr, nullptr,
                               &cancelarRecorte);
-    modoPaginas_ = paginaModo("Páginas", "El organizador de páginas aparecerá aquí.", nullptr,
-                              nullptr, &cancelarPaginas);
     pila_->addWidget(modoTexto_);
     pila_->addWidget(modoRecorte_);
-    pila_->addWidget(modoPaginas_);
     connect(listo, &QPushButton::clicked, this, [this] { vista_.terminarTexto(); });
     connect(cancelarRecorte, &QPushButton::clicked, this, [this] { vista_.salirDeModo(); });
-    connect(cancelarPaginas, &QPushButton::clicked, this, [this] { vista_.salirDeModo(); });
 
     aviso_ = new BannerAviso(this);
     connect(aviso_, &BannerAviso::pulsado, this, [this] { vista_.descartarAviso(); });
@@ -197,9 +194,24 @@ PanelDerecho::PanelDerecho(VistaPrincipal& vista, QWidget* padre) : QWidget(padr
 void PanelDerecho::mostrar(const EstadoVentana& e) {
     contenido_ = contenidoPara(e);
     const ArchivoEstado* a = e.archivoActivo();
+    if (contenido_ != Contenido::Organizador && organizador_) {
+        // Closed by "Aplicar", "Cancelar" or another file: its work goes with it.
+        pila_->removeWidget(organizador_);
+        organizador_->deleteLater();
+        organizador_ = nullptr;
+    }
     switch (contenido_) {
     case Contenido::Organizador:
-        pila_->setCurrentWidget(modoPaginas_);
+        if (!organizador_) {
+            organizador_ = new OrganizadorPaginas(
+                vista_.serviciosOrganizador(), a->url.stem().string(), a->paginas, a->miniaturas,
+                [this](std::vector<PaginaPDF> paginas, std::map<std::string, Imagen> miniaturas) {
+                    vista_.aplicarOrganizador(std::move(paginas), std::move(miniaturas));
+                },
+                [this] { vista_.salirDeModo(); }, this);
+            pila_->addWidget(organizador_);
+        }
+        pila_->setCurrentWidget(organizador_);
         break;
     case Contenido::Texto:
         pila_->setCurrentWidget(modoTexto_);

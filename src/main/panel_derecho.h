@@ -11,6 +11,7 @@ namespace Livora {
 class VistaPrincipal;
 class BannerAviso;
 class Comparador;
+class OrganizadorPaginas;
 class PanelFiltros;
 
 // What the content area shows, by the first rule that holds.
@@ -46,6 +47,8 @@ public:
     QLabel* etiquetaVacio() const { return vacioTitulo_; }
     Comparador* comparador() const { return comparador_; }
     PanelFiltros* panelFiltros() const { return filtros_; }
+    // The page organiser while it is open, built afresh for each opening.
+    OrganizadorPaginas* organizador() const { return organizador_; }
 
 protected:
     void resizeEvent(QResizeEvent*) override;
@@ -64,7 +67,7 @@ private:
     QLabel* vacioTitulo_;
     QWidget* modoTexto_;
     QWidget* modoRecorte_;
-    QWidget* modoPaginas_;
+    OrganizadorPaginas* organizador_ = nullptr;
     BannerAviso* aviso_;
     Contenido contenido_ = Contenido::Vacio;
     // What the comparator and the filter panel were last given, so a state change that

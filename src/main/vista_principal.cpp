@@ -1,5 +1,6 @@
 #include "main/vista_principal.h"
 
+#include "main/prioridad.h"
 #include "main/textos.h"
 #include "main/tipos_ventana.h"
 #include "motor/archivos.h"
@@ -13,26 +14,10 @@
 #include <memory>
 
 #include <malloc.h>
-#include <sys/resource.h>
-#include <unistd.h>
 
 #include <vips/vips.h>
 
 namespace Livora {
-
-namespace {
-
-// Engine work yields to the interface thread: a job's thread, and the encoder threads and
-// cwebp it starts (they inherit it), run at a lower priority, so painting and input never
-// queue behind a generation when every core is busy. On Linux the nice value is per thread.
-void cederPrioridad() {
-    thread_local bool hecho = false;
-    if (hecho) return;
-    hecho = true;
-    setpriority(PRIO_PROCESS, static_cast<id_t>(gettid()), 10);
-}
-
-} // namespace
 
 VistaPrincipal::VistaPrincipal(ServiciosVentana servicios, QObject* padre)
     : QObject(padre), s_(std::move(servicios)) {

@@ -4,6 +4,7 @@
 #include "main/servicios.h"
 #include "modelo/estado_ventana.h"
 #include "motor/carpetas.h"
+#include "organizador/servicios_organizador.h"
 
 #include <QList>
 #include <QObject>
@@ -111,6 +112,8 @@ public:
     void restaurarPaginas();
     void aplicarOrganizador(std::vector<PaginaPDF> paginas,
                             std::map<std::string, Imagen> miniaturas);
+    // The window's dialogs, desktop, clock and workers, for the page organiser.
+    ServiciosOrganizador serviciosOrganizador();
 
     // Regeneration.
     void regenerarActivo(std::optional<std::string> reseleccionar = std::nullopt);

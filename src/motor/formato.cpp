@@ -50,4 +50,12 @@ std::string ahorro(std::int64_t bytes, std::int64_t bytesOriginal) {
     return "\u2212" + texto(p) + " %";
 }
 
+std::string avisoNombres(std::string_view prefijo, const std::vector<std::string>& nombres) {
+    if (nombres.empty()) return {};
+    std::string t(prefijo);
+    for (std::size_t i = 0; i < nombres.size(); ++i)
+        t += (i ? ", " : "") + nombres[i];
+    return t;
+}
+
 } // namespace Livora

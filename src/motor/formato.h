@@ -1,6 +1,8 @@
 #pragma once
 #include <cstdint>
 #include <string>
+#include <string_view>
+#include <vector>
 
 namespace Livora {
 
@@ -14,5 +16,8 @@ std::string enteroConMiles(std::int64_t n);
 // Saving text of an output against its original: "−75 %", "+1 %", "—" when the original
 // size is below 1.
 std::string ahorro(std::int64_t bytes, std::int64_t bytesOriginal);
+
+// A notice naming files: the prefix and the names joined with ", "; empty without names.
+std::string avisoNombres(std::string_view prefijo, const std::vector<std::string>& nombres);
 
 } // namespace Livora

@@ -12,7 +12,8 @@ namespace Livora {
 
 Resultado<ArchivoEstado> ingestaPDF(const Ruta& url, const Ruta& fuente, bool esCombinado,
                                     std::optional<std::int64_t> bytesOriginal,
-                                    const ControlTrabajo& control) {
+                                    const ControlTrabajo& control,
+                                    std::optional<std::vector<PaginaPDF>> paginas) {
     ArchivoEstado a;
     a.url = url;
     a.esImagen = false;
@@ -26,7 +27,9 @@ Resultado<ArchivoEstado> ingestaPDF(const Ruta& url, const Ruta& fuente, bool es
         auto motivo = motivoIlegible(fuente);
         return error("No se pudo abrir " + nombreVisible(fuente) + (motivo ? ": " + *motivo : ""));
     }
-    const auto conMiniatura = std::min<std::size_t>(a.paginas.size(), maxMiniaturasIngesta);
+    if (paginas) a.paginas = std::move(*paginas);
+    // The first thumbnails only: the organiser draws the others as they come into view.
+    const auto conMiniatura = std::min(a.paginas.size(), miniaturasIniciales);
     control.previstos(static_cast<std::int64_t>(conMiniatura));
     auto salida = variantesPDF(a.paginas, a.opcionesPDF, control);
     if (!salida) return salida.error();

@@ -5,9 +5,14 @@
 
 #include <cstdint>
 #include <map>
+#include <memory>
 #include <optional>
 #include <string>
 #include <vector>
+
+namespace poppler {
+class document;
+}
 
 namespace Livora {
 
@@ -39,6 +44,25 @@ inline constexpr int altoMiniatura = 340;
 // rotation applied); unreadable sources or missing pages leave their key absent.
 std::map<std::string, Imagen> miniaturas(const std::vector<PaginaPDF>& paginas,
                                          std::map<std::string, Imagen> existentes);
+// Intake makes the thumbnails of the first pages only (what the organiser shows first);
+// the organiser draws the others when they come into view.
+inline constexpr std::size_t miniaturasIniciales = 48;
+
+// Draws single page thumbnails at any size, opening each source once. Poppler documents
+// are not shared between threads: one reader per thread.
+class LectorMiniaturas {
+public:
+    LectorMiniaturas();
+    ~LectorMiniaturas();
+    LectorMiniaturas(const LectorMiniaturas&) = delete;
+    LectorMiniaturas& operator=(const LectorMiniaturas&) = delete;
+    // The page's crop box fitted into ancho × alto pixels, its own rotation applied (the
+    // reference's extra rotation is not); none when the source or the page cannot be read.
+    std::optional<Imagen> dibujar(const PaginaPDF& pagina, int ancho, int alto);
+
+private:
+    std::map<Ruta, std::shared_ptr<poppler::document>> abiertos_;
+};
 
 // ---- Assembly and small documents -------------------------------------------------------
 

@@ -57,23 +57,30 @@ std::string claveMiniatura(const PaginaPDF& p) {
     return p.fuente.string() + "#" + std::to_string(p.indice);
 }
 
+LectorMiniaturas::LectorMiniaturas() = default;
+LectorMiniaturas::~LectorMiniaturas() = default;
+
+std::optional<Imagen> LectorMiniaturas::dibujar(const PaginaPDF& p, int ancho, int alto) {
+    iniciarMotor();
+    auto it = abiertos_.find(p.fuente);
+    if (it == abiertos_.end())
+        it = abiertos_
+                 .emplace(p.fuente,
+                          std::shared_ptr<poppler::document>(abrirPoppler(p.fuente, std::nullopt)))
+                 .first;
+    if (!it->second || p.indice < 0 || p.indice >= it->second->pages() || ancho < 1 || alto < 1)
+        return std::nullopt;
+    return dibujarAjustada(*it->second, static_cast<int>(p.indice), ancho, alto);
+}
+
 std::map<std::string, Imagen> miniaturas(const std::vector<PaginaPDF>& paginas,
                                          std::map<std::string, Imagen> existentes) {
-    iniciarMotor();
-    std::map<Ruta, std::shared_ptr<poppler::document>> abiertos;
+    LectorMiniaturas lector;
     for (const auto& p : paginas) {
         std::string clave = claveMiniatura(p);
         if (existentes.count(clave)) continue;
-        auto it = abiertos.find(p.fuente);
-        if (it == abiertos.end())
-            it = abiertos
-                     .emplace(p.fuente, std::shared_ptr<poppler::document>(
-                                            abrirPoppler(p.fuente, std::nullopt)))
-                     .first;
-        if (!it->second || p.indice < 0 || p.indice >= it->second->pages()) continue;
-        auto m =
-            dibujarAjustada(*it->second, static_cast<int>(p.indice), anchoMiniatura, altoMiniatura);
-        if (m) existentes.emplace(clave, *m);
+        if (auto m = lector.dibujar(p, anchoMiniatura, altoMiniatura))
+            existentes.emplace(clave, *m);
     }
     return existentes;
 }

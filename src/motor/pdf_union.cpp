@@ -1,5 +1,6 @@
 // The merge walk: PDFs and images, in order, into "Combinado.pdf".
 #include "motor/archivos.h"
+#include "motor/formato.h"
 #include "motor/pdf.h"
 #include "motor/texto.h"
 
@@ -53,11 +54,7 @@ Resultado<ResultadoUnion> unirArchivos(const std::vector<EntradaUnion>& entradas
 }
 
 std::string avisoOmitidos(const std::vector<std::string>& omitidos) {
-    if (omitidos.empty()) return {};
-    std::string t = "⚠️ No se pudo unir: ";
-    for (std::size_t i = 0; i < omitidos.size(); ++i)
-        t += (i ? ", " : "") + omitidos[i];
-    return t;
+    return avisoNombres("⚠️ No se pudo unir: ", omitidos);
 }
 
 } // namespace Livora

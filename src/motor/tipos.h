@@ -1,6 +1,7 @@
 #pragma once
 #include "modelo/modelo.h"
 
+#include <set>
 #include <string>
 #include <vector>
 

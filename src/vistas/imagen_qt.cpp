@@ -57,6 +57,28 @@ QImage imagenQt(const Imagen& img) {
     return protegida([&] { return aQImage(img); });
 }
 
+std::optional<Imagen> imagenMotor(const QImage& img) {
+    if (img.isNull()) return std::nullopt;
+    const bool alfa = img.hasAlphaChannel();
+    const QImage q = img.convertToFormat(alfa ? QImage::Format_RGBA8888 : QImage::Format_RGB888);
+    try {
+        // Row by row: QImage pads its lines, vips wants them packed.
+        const int b = alfa ? 4 : 3;
+        std::vector<unsigned char> datos(std::size_t(q.width()) * q.height() * b);
+        for (int y = 0; y < q.height(); ++y)
+            std::copy_n(q.constScanLine(y), std::size_t(q.width()) * b,
+                        datos.data() + std::size_t(y) * q.width() * b);
+        auto v = Imagen::new_from_memory(datos.data(), datos.size(), q.width(), q.height(), b,
+                                         VIPS_FORMAT_UCHAR);
+        // The buffer goes with this function: the result owns a copy.
+        return v.copy(Imagen::option()->set("interpretation", VIPS_INTERPRETATION_sRGB))
+            .copy_memory();
+    } catch (const vips::VError&) {
+        vips_error_clear();
+        return std::nullopt;
+    }
+}
+
 ProveedorImagen proveedorArchivo(const Ruta& ruta, std::optional<std::string> contrasena) {
     const std::string archivo = ruta.string();
     return [archivo, contrasena](QSize maximo) -> QImage {

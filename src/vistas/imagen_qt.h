@@ -17,6 +17,8 @@ using ProveedorImagen = std::function<QImage(QSize maximo)>;
 
 // An engine bitmap (8-bit sRGB, RGB or RGBA) as a display image; null for anything else.
 QImage imagenQt(const Imagen& img);
+// A display image back as an engine bitmap (RGB, or RGBA when it has alpha); none when null.
+std::optional<Imagen> imagenMotor(const QImage& img);
 
 // Decodes a file (an alternative's temporary file) at the size asked, shrinking while it
 // loads so a 12 MP JPEG shown in a small frame is never held at full size.
