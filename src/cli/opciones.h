@@ -1,5 +1,6 @@
 #pragma once
 #include "modelo/modelo.h"
+#include "motor/recorte.h"
 
 #include <optional>
 #include <string>
@@ -20,6 +21,8 @@ struct Opciones {
     FiltroAjustes filtros;
     std::vector<CapaTexto> capas;
     bool sinFondo = false;
+    std::optional<RectFraccion> recortar;
+    std::optional<double> proporcion;
 };
 
 // Parses the arguments; the error text is printed as it is.

@@ -175,26 +175,23 @@ PanelDerecho::PanelDerecho(VistaPrincipal& vista, QWidget* padre) : QWidget(padr
     pila_->addWidget(vacio_);
 
     // Editor modes. Each offers its way back.
-    QPushButton *listo = nullptr, *cancelarRecorte = nullptr, *cancelarPaginas = nullptr;
-    modoTexto_ = paginaModo("Editando texto",
-                            "Arrastra el texto sobre la imagen; pulsa «Listo» para aplicarlo.",
-                            nullptr, &listo, nullptr);
-    modoRecorte_ = paginaModo("Recortar", "El editor de recorte aparecerá aquí.", nullptr, nullptr,
-                              &cancelarRecorte);
+    QPushButton* cancelarPaginas = nullptr;
+    modoTexto_ = paginaTexto();
+    modoRecorte_ = paginaRecorte();
     modoPaginas_ = paginaModo("Páginas", "El organizador de páginas aparecerá aquí.", nullptr,
                               nullptr, &cancelarPaginas);
     pila_->addWidget(modoTexto_);
     pila_->addWidget(modoRecorte_);
     pila_->addWidget(modoPaginas_);
-    connect(listo, &QPushButton::clicked, this, [this] { vista_.terminarTexto(); });
-    connect(cancelarRecorte, &QPushButton::clicked, this, [this] { vista_.salirDeModo(); });
     connect(cancelarPaginas, &QPushButton::clicked, this, [this] { vista_.salirDeModo(); });
+    connect(deshacerRecorte_, &QPushButton::clicked, this, [this] { vista_.restaurarRecorte(); });
 
     aviso_ = new BannerAviso(this);
     connect(aviso_, &BannerAviso::pulsado, this, [this] { vista_.descartarAviso(); });
 }
 
 void PanelDerecho::mostrar(const EstadoVentana& e) {
+    const Contenido antes = contenido_;
     contenido_ = contenidoPara(e);
     const ArchivoEstado* a = e.archivoActivo();
     switch (contenido_) {
@@ -203,8 +200,10 @@ void PanelDerecho::mostrar(const EstadoVentana& e) {
         break;
     case Contenido::Texto:
         pila_->setCurrentWidget(modoTexto_);
+        mostrarTexto(e);
         break;
     case Contenido::Recorte:
+        mostrarRecorte(e, antes != Contenido::Recorte);
         pila_->setCurrentWidget(modoRecorte_);
         break;
     case Contenido::Comparacion: {
@@ -212,6 +211,8 @@ void PanelDerecho::mostrar(const EstadoVentana& e) {
         const Variante* v = e.varianteActiva();
         const QString id =
             QString::fromStdString(a->id.texto()) + (a->recortado ? "-true" : "-false");
+        // Back from an editor the comparator starts afresh, as a new view would.
+        if (antes == Contenido::Texto || antes == Contenido::Recorte) comparador_->reiniciar();
         comparador_->setIdentidad(id);
         // The before picture changes with the record, a crop or a new source bitmap.
         const QString claveAntes = id + QString::fromStdString(a->previewAntes->clave());

@@ -1,4 +1,5 @@
 #pragma once
+#include "editores/enlace.h"
 #include "main/motor_ventana.h"
 #include "main/servicios.h"
 #include "modelo/estado_ventana.h"
@@ -15,6 +16,8 @@
 #include <unordered_map>
 
 namespace Livora {
+
+struct RectFraccion;
 
 struct ServiciosVentana {
     Dialogos* dialogos = nullptr;
@@ -74,6 +77,17 @@ public:
     void abrirPaginas();
     void salirDeModo();
 
+    // Crop and text layers of the active image.
+    void aplicarRecorte(const RectFraccion& rect);
+    void restaurarRecorte();
+    void agregarCapa();
+    void insertarEmoji(const std::string& emoji);
+    void eliminarCapaSeleccionada();
+    Enlace<std::vector<CapaTexto>> bindingCapas();
+    std::optional<Enlace<CapaTexto>> bindingCapaSeleccionada();
+    void setCapaSeleccionada(std::optional<Uuid> id);
+    void setCapaEditando(std::optional<Uuid> id);
+
     // Output settings.
     void setQuitarMetadatos(bool quitar);
     void setMostrarInfoMetadatos(bool si) {
@@ -117,6 +131,8 @@ private:
                             std::optional<std::string> reseleccionar);
     // Runs `trabajo` on the thread pool and `fin` with its result back on this thread.
     template <class R, class F, class G> void enSegundoPlano(F trabajo, G fin);
+    // After a crop or its undo: the filter thumbnails made again from the new picture.
+    void rehacerMiniaturas(const ArchivoEstado& a);
     void notificar() { Q_EMIT cambiado(); }
 
     ServiciosVentana s_;
