@@ -87,6 +87,8 @@ PanelCapas::PanelCapas(QWidget* padre) : QWidget(padre) {
     QPalette pp = pista_->palette();
     pp.setColor(QPalette::WindowText, colorSecundario(palette()));
     pista_->setPalette(pp);
+    // Both take the same room, so the picture above does not jump when the selection goes.
+    pista_->setMinimumHeight(controles_->sizeHint().height());
     v->addWidget(pista_);
 
     auto* filaEmoji = new QHBoxLayout;

@@ -137,6 +137,7 @@ SelectorEmoji::SelectorEmoji(QWidget* padre) : QFrame(padre, Qt::Popup) {
     rejilla_->setUniformItemSizes(true);
     rejilla_->setGridSize(QSize(38, 38));
     rejilla_->setWordWrap(false);
+    rejilla_->setTextElideMode(Qt::ElideNone);
     rejilla_->setFont(fuenteEmoji(font(), 24));
     rejilla_->setFrameShape(QFrame::NoFrame);
     rejilla_->setMouseTracking(true);
