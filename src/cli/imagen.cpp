@@ -1,4 +1,5 @@
 #include "cli/comandos.h"
+#include "cli/recorte.h"
 #include "motor/cadena.h"
 #include "motor/fondo.h"
 #include "motor/ingesta.h"
@@ -23,7 +24,7 @@ bool conTransparencia(const std::vector<Variante>& variantes) {
 } // namespace
 
 Resultado<ArchivoEstado> procesarImagen(const Ruta& url, const Opciones& o) {
-    if (o.filtros.esNeutro() && o.capas.empty() && !o.sinFondo)
+    if (o.filtros.esNeutro() && o.capas.empty() && !o.sinFondo && !hayRecorte(o))
         return ingestaImagen(url, o.ajustes);
     // With edits the alternatives are made once, from the edited picture, as the window
     // does after an edit.
@@ -33,6 +34,8 @@ Resultado<ArchivoEstado> procesarImagen(const Ruta& url, const Opciones& o) {
         if (o.sinFondo && !modeloFondoDisponible())
             std::cerr << "Aviso: falta el modelo para quitar el fondo (scripts/modelo lo "
                          "instala); la imagen conserva su fondo.\n";
+        // The cut comes first, upright, so filters and layers apply to what is kept.
+        aplicarRecorte(*a, o);
         a->filtros = o.filtros;
         a->capas = o.capas;
         a->sinFondo = o.sinFondo;

@@ -1,5 +1,7 @@
 #include "cli/opciones.h"
 
+#include "cli/recorte.h"
+
 #include "motor/filtros.h"
 #include "motor/texto.h"
 
@@ -25,6 +27,8 @@ const char* textoAyuda =
     "  --saturacion S         0…2 (1 por defecto)\n"
     "  --texto T [--pos X,Y] [--tamano F] [--color #RRGGBBAA] [--sin-sombra]\n"
     "                         (posición y tamaño en fracciones de la imagen, 0…1)\n"
+    "  --recortar X,Y,W,H     recorta (fracciones 0…1 de la imagen derecha)\n"
+    "  --proporcion A:B       recorta al mayor rectángulo centrado A:B (16:9, 1:1…)\n"
     "PDF:\n"
     "  --contrasena PW        abre un PDF protegido\n"
     "  --proteger PW          protege las salidas con contraseña\n"
@@ -253,6 +257,9 @@ Analisis analizar(const std::vector<std::string>& args) {
             o.limpiar = true;
         } else if (arg == "--") {
             soloArchivos = true;
+        } else if (esOpcionRecorte(arg)) {
+            if (!valor(s)) return a;
+            if ((a.error = leerRecorte(arg, s, o))) return a;
         } else if (arg.size() > 1 && arg[0] == '-' && arg != "-") {
             a.error = "Opción desconocida: " + textoUtf8(arg);
             return a;

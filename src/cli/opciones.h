@@ -1,6 +1,7 @@
 #pragma once
 #include "modelo/modelo.h"
 #include "motor/lista_paginas.h"
+#include "motor/recorte.h"
 
 #include <optional>
 #include <string>
@@ -28,6 +29,8 @@ struct Opciones {
     FiltroAjustes filtros;
     std::vector<CapaTexto> capas;
     bool sinFondo = false;
+    std::optional<RectFraccion> recortar;
+    std::optional<double> proporcion;
 };
 
 // Parses the arguments; the error text is printed as it is.

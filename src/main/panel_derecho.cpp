@@ -176,22 +176,18 @@ PanelDerecho::PanelDerecho(VistaPrincipal& vista, QWidget* padre) : QWidget(padr
     pila_->addWidget(vacio_);
 
     // Editor modes. Each offers its way back.
-    QPushButton *listo = nullptr, *cancelarRecorte = nullptr;
-    modoTexto_ = paginaModo("Editando texto",
-                            "Arrastra el texto sobre la imagen; pulsa «Listo» para aplicarlo.",
-                            nullptr, &listo, nullptr);
-    modoRecorte_ = paginaModo("Recortar", "El editor de recorte aparecerá aquí.", nullptr, nullptr,
-                              &cancelarRecorte);
+    modoTexto_ = paginaTexto();
+    modoRecorte_ = paginaRecorte();
     pila_->addWidget(modoTexto_);
     pila_->addWidget(modoRecorte_);
-    connect(listo, &QPushButton::clicked, this, [this] { vista_.terminarTexto(); });
-    connect(cancelarRecorte, &QPushButton::clicked, this, [this] { vista_.salirDeModo(); });
+    connect(deshacerRecorte_, &QPushButton::clicked, this, [this] { vista_.restaurarRecorte(); });
 
     aviso_ = new BannerAviso(this);
     connect(aviso_, &BannerAviso::pulsado, this, [this] { vista_.descartarAviso(); });
 }
 
 void PanelDerecho::mostrar(const EstadoVentana& e) {
+    const Contenido antes = contenido_;
     contenido_ = contenidoPara(e);
     const ArchivoEstado* a = e.archivoActivo();
     if (contenido_ != Contenido::Organizador && organizador_) {
@@ -215,8 +211,10 @@ void PanelDerecho::mostrar(const EstadoVentana& e) {
         break;
     case Contenido::Texto:
         pila_->setCurrentWidget(modoTexto_);
+        mostrarTexto(e);
         break;
     case Contenido::Recorte:
+        mostrarRecorte(e, antes != Contenido::Recorte);
         pila_->setCurrentWidget(modoRecorte_);
         break;
     case Contenido::Comparacion: {
@@ -224,6 +222,8 @@ void PanelDerecho::mostrar(const EstadoVentana& e) {
         const Variante* v = e.varianteActiva();
         const QString id =
             QString::fromStdString(a->id.texto()) + (a->recortado ? "-true" : "-false");
+        // Back from an editor the comparator starts afresh, as a new view would.
+        if (antes == Contenido::Texto || antes == Contenido::Recorte) comparador_->reiniciar();
         comparador_->setIdentidad(id);
         // The before picture changes with the record, a crop or a new source bitmap.
         const QString claveAntes = id + QString::fromStdString(a->previewAntes->clave());

@@ -13,6 +13,10 @@ class BannerAviso;
 class Comparador;
 class OrganizadorPaginas;
 class PanelFiltros;
+class VistaCapas;
+class PanelCapas;
+class VistaRecorte;
+class SelectorEmoji;
 
 // What the content area shows, by the first rule that holds.
 enum class Contenido { Organizador, Texto, Recorte, Comparacion, Vacio };
@@ -49,11 +53,22 @@ public:
     PanelFiltros* panelFiltros() const { return filtros_; }
     // The page organiser while it is open, built afresh for each opening.
     OrganizadorPaginas* organizador() const { return organizador_; }
+    VistaCapas* vistaCapas() const { return capas_; }
+    PanelCapas* panelCapas() const { return panelCapas_; }
+    VistaRecorte* vistaRecorte() const { return recorte_; }
+    SelectorEmoji* selectorEmoji() const { return selector_; }
+    QPushButton* botonListo() const { return listo_; }
+    QPushButton* botonDeshacerRecorte() const { return deshacerRecorte_; }
 
 protected:
     void resizeEvent(QResizeEvent*) override;
 
 private:
+    // The editors' pages and what they show of the window state.
+    QWidget* paginaTexto();
+    QWidget* paginaRecorte();
+    void mostrarTexto(const EstadoVentana& e);
+    void mostrarRecorte(const EstadoVentana& e, bool entrando);
     QWidget* paginaModo(const QString& titulo, const QString& nota, QLabel** etiqueta,
                         QPushButton** listo, QPushButton** volver);
     VistaPrincipal& vista_;
@@ -68,6 +83,11 @@ private:
     QWidget* modoTexto_;
     QWidget* modoRecorte_;
     OrganizadorPaginas* organizador_ = nullptr;
+    VistaCapas* capas_ = nullptr;
+    PanelCapas* panelCapas_ = nullptr;
+    VistaRecorte* recorte_ = nullptr;
+    SelectorEmoji* selector_ = nullptr;
+    QPushButton* listo_ = nullptr;
     BannerAviso* aviso_;
     Contenido contenido_ = Contenido::Vacio;
     // What the comparator and the filter panel were last given, so a state change that

@@ -421,12 +421,10 @@ void VistaPrincipal::alternarSinFondo() {
 void VistaPrincipal::abrirTexto() {
     ArchivoEstado* a = e_.archivoActivo();
     if (!a || !a->esImagen || e_.procesando || e_.enModo()) return;
-    if (a->capas.empty()) {
-        CapaTexto c;
-        c.posY = 0.4 + 0.12 * static_cast<double>(a->capas.size() % 4);
-        a->capas.push_back(c);
-    }
-    e_.capaSeleccionada = a->capas.front().id;
+    if (a->capas.empty())
+        agregarCapa();
+    else
+        e_.capaSeleccionada = a->capas.front().id;
     e_.modoTexto = true;
     notificar();
 }

@@ -1,5 +1,6 @@
 #pragma once
 #include "main/cola_ingesta.h"
+#include "editores/enlace.h"
 #include "main/motor_ventana.h"
 #include "main/servicios.h"
 #include "modelo/estado_ventana.h"
@@ -22,6 +23,8 @@
 #include <unordered_map>
 
 namespace Livora {
+
+struct RectFraccion;
 
 struct ServiciosVentana {
     Dialogos* dialogos = nullptr;
@@ -92,6 +95,17 @@ public:
     void abrirPaginas();
     void salirDeModo();
 
+    // Crop and text layers of the active image.
+    void aplicarRecorte(const RectFraccion& rect);
+    void restaurarRecorte();
+    void agregarCapa();
+    void insertarEmoji(const std::string& emoji);
+    void eliminarCapaSeleccionada();
+    Enlace<std::vector<CapaTexto>> bindingCapas();
+    std::optional<Enlace<CapaTexto>> bindingCapaSeleccionada();
+    void setCapaSeleccionada(std::optional<Uuid> id);
+    void setCapaEditando(std::optional<Uuid> id);
+
     // Output settings.
     void setQuitarMetadatos(bool quitar);
     void setMostrarInfoMetadatos(bool si) {
@@ -160,6 +174,8 @@ private:
     // `usa`: temporary files the job reads, kept until it is done.
     template <class R, class F, class G>
     void enSegundoPlano(F trabajo, G fin, std::vector<Ruta> usa = {});
+    // After a crop or its undo: the filter thumbnails made again from the new picture.
+    void rehacerMiniaturas(const ArchivoEstado& a);
     void notificar() { Q_EMIT cambiado(); }
 
     // Long PDF work (vista_principal_trabajos.cpp): a job's progress and cancellation.

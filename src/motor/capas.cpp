@@ -91,10 +91,21 @@ VImage difuminar(const VImage& alfa, double sigma) {
         .cast(VIPS_FORMAT_UCHAR);
 }
 
-std::optional<Parche> dibujar(const CapaTexto& capa, int W, int H) {
+// The laid-out text block, in the picture's pixels, that a layer is centred on.
+struct Bloque {
+    double x = 0, y = 0, ancho = 0, alto = 0;
+};
+
+// Draws one layer for a picture of W × H pixels. `entero`: the whole layer, even where it
+// falls outside the picture (the editor shows it whole); otherwise only what can reach it.
+std::optional<Parche> dibujar(const CapaTexto& capa, int W, int H, bool entero = false,
+                              Bloque* bloque = nullptr) {
     const double f = capa.tamano * H;
-    if (!(f >= 1.0) || !std::isfinite(capa.posX) || !std::isfinite(capa.posY) || capa.texto.empty())
+    if (!(f >= 1.0) || !std::isfinite(capa.posX) || !std::isfinite(capa.posY) ||
+        (capa.texto.empty() && !bloque))
         return std::nullopt;
+    // An empty text still has a block one space wide, so the editor can show and grab it.
+    const std::string& texto = capa.texto.empty() ? std::string(" ") : capa.texto;
     // A font far taller than the picture only shows a fragment of one glyph; cap it so the
     // scratch surfaces stay bounded.
     const double tam = std::min(f, 4.0 * std::max(W, H));
@@ -115,11 +126,14 @@ std::optional<Parche> dibujar(const CapaTexto& capa, int W, int H) {
     pango_layout_set_font_description(layout, fuente);
     pango_font_description_free(fuente);
     pango_layout_set_alignment(layout, PANGO_ALIGN_CENTER);
-    pango_layout_set_text(layout, capa.texto.c_str(), static_cast<int>(capa.texto.size()));
+    pango_layout_set_text(layout, texto.c_str(), static_cast<int>(texto.size()));
 
     PangoRectangle tinta, logico;
     pango_layout_get_pixel_extents(layout, &tinta, &logico);
     std::optional<Parche> parche;
+    if (bloque && logico.width > 0 && logico.height > 0)
+        *bloque = Bloque{capa.posX * W - logico.width / 2.0, capa.posY * H - logico.height / 2.0,
+                         double(logico.width), double(logico.height)};
     if (logico.width > 0 && logico.height > 0 && tinta.width > 0 && tinta.height > 0) {
         // The laid-out block is centred on the anchor.
         const double ox = capa.posX * W - logico.width / 2.0 - logico.x;
@@ -134,7 +148,7 @@ std::optional<Parche> dibujar(const CapaTexto& capa, int W, int H) {
         // just outside an edge.
         Rect visible{-margen - desplazamiento, -margen - desplazamiento,
                      W + 2 * (margen + desplazamiento), H + 2 * (margen + desplazamiento)};
-        Rect zona = interseccion(tintaImg, visible);
+        Rect zona = entero ? tintaImg : interseccion(tintaImg, visible);
         if (!zona.vacio()) {
             cairo_surface_t* sup = cairo_image_surface_create(CAIRO_FORMAT_ARGB32, zona.w, zona.h);
             if (cairo_surface_status(sup) == CAIRO_STATUS_SUCCESS) {
@@ -166,6 +180,38 @@ std::optional<Parche> dibujar(const CapaTexto& capa, int W, int H) {
 }
 
 } // namespace
+
+CapaSuelta dibujarCapa(const CapaTexto& capa, int W, int H) {
+    CapaSuelta r;
+    if (W < 1 || H < 1) return r;
+    iniciarMotor();
+    try {
+        Bloque b;
+        auto p = dibujar(capa, W, H, true, &b);
+        r.bloqueX = b.x;
+        r.bloqueY = b.y;
+        r.bloqueAncho = b.ancho;
+        r.bloqueAlto = b.alto;
+        if (!p || capa.texto.empty()) return r;
+        VImage hecho = p->texto;
+        if (p->sombra) {
+            VImage negro = (*p->sombra * 0).cast(VIPS_FORMAT_UCHAR);
+            VImage sombra =
+                VImage::bandjoin({negro, negro, negro, *p->sombra})
+                    .copy(VImage::option()->set("interpretation", VIPS_INTERPRETATION_sRGB));
+            hecho = VImage::composite({sombra, p->texto}, {VIPS_BLEND_MODE_OVER})
+                        .cast(VIPS_FORMAT_UCHAR);
+        }
+        r.pixeles = hecho.copy(VImage::option()->set("interpretation", VIPS_INTERPRETATION_sRGB))
+                        .copy_memory();
+        r.x = p->zona.x;
+        r.y = p->zona.y;
+    } catch (const vips::VError&) {
+        vips_error_clear();
+        r.pixeles.reset();
+    }
+    return r;
+}
 
 Imagen renderizarCapas(const Imagen& img, const std::vector<CapaTexto>& capas) {
     if (capas.empty()) return img;

@@ -19,6 +19,7 @@ struct Desp {
 
 struct RectDoble {
     double x = 0, y = 0, ancho = 0, alto = 0;
+    bool operator==(const RectDoble&) const = default;
 };
 
 inline constexpr double zoomMinimo = 1.0;

@@ -176,6 +176,10 @@ void Comparador::setIdentidad(const QString& identidad) {
     cambiarEstado(EstadoComparador{}, false);
 }
 
+void Comparador::reiniciar() {
+    cambiarEstado(EstadoComparador{}, false);
+}
+
 QRectF Comparador::marco() const {
     const RectDoble r = marcoCentrado({double(tamAntes_.width()), double(tamAntes_.height())},
                                       {0, 0, double(width()), double(height())});

@@ -34,6 +34,8 @@ public:
 
     // Record id + "-" + cropped flag: another identity resets divider, zoom and pan.
     void setIdentidad(const QString& identidad);
+    // Divider, zoom and pan back to their initial values.
+    void reiniciar();
     QString identidad() const { return identidad_; }
 
     const EstadoComparador& estado() const { return estado_; }

@@ -92,6 +92,7 @@ QRectF pintarEtiquetaFlotante(QPainter& p, const QRectF& area, const QString& te
     const QSizeF tam(fm.horizontalAdvance(texto) + 20, fm.height() + 10);
     QPointF origen(area.left() + 10, area.top() + 10);
     if (esquina & Qt::AlignRight) origen.setX(area.right() - 10 - tam.width());
+    if (esquina & Qt::AlignHCenter) origen.setX(area.center().x() - tam.width() / 2);
     if (esquina & Qt::AlignBottom) origen.setY(area.bottom() - 10 - tam.height());
     const QRectF caja(origen, tam);
     QPainterPath capsula;

@@ -38,7 +38,8 @@ QFont conCifrasFijas(QFont f);
 void pintarVidrio(QPainter& p, const QPainterPath& forma);
 
 // The floating caption: bold text on a glass capsule, padded 10 × 5, placed 10 points in
-// from the given corner of the area. Returns the capsule's rectangle.
+// from the given corner of the area (or centred along its edge with AlignHCenter). Returns
+// the capsule's rectangle.
 QRectF pintarEtiquetaFlotante(QPainter& p, const QRectF& area, const QString& texto,
                               Qt::Alignment esquina, const QFont& base);
 

@@ -209,3 +209,33 @@ TEST(Capas, VariosHilosALaVez) {
         t.join();
     EXPECT_EQ(iguales, std::vector<int>(4, 5));
 }
+
+TEST(Capas, LaCapaSueltaEsLaQueSeDibuja) {
+    // The editor draws each layer alone and places it itself: it must land exactly where,
+    // and look exactly as, the renderer draws it on the picture.
+    Imagen img = lienzo(640, 480, 30);
+    for (const CapaTexto& c :
+         {capa("Hola 😀", 0.5, 0.7, 0.1, blanco, true), capa("🎉", 0.35, 0.35, 0.16, blanco, false),
+          capa("Borde", 0.97, 0.1, 0.08, Color{1, 1, 0, 0.6}, true)}) {
+        const CapaSuelta s = dibujarCapa(c, 640, 480);
+        ASSERT_TRUE(s.pixeles) << c.texto;
+        EXPECT_NEAR(s.bloqueX + s.bloqueAncho / 2, c.posX * 640, 0.5) << c.texto;
+        EXPECT_NEAR(s.bloqueY + s.bloqueAlto / 2, c.posY * 480, 0.5) << c.texto;
+        Imagen rgba = img.bandjoin_const({255.0});
+        Imagen puesta = rgba.composite2(s.pixeles->embed(s.x, s.y, 640, 480), VIPS_BLEND_MODE_OVER)
+                            .cast(VIPS_FORMAT_UCHAR)
+                            .extract_band(0, VImage::option()->set("n", 3));
+        Imagen dibujada = renderizarCapas(img, {c});
+        EXPECT_LE((puesta - dibujada).abs().max(), 2) << c.texto;
+        EXPECT_FALSE(cambiados(img, dibujada).vacia()) << c.texto;
+    }
+    // Whole even past the edge, where the picture cuts it.
+    const CapaSuelta fuera = dibujarCapa(capa("HHHH", 0.5, 0.0, 0.2, blanco, false), 400, 300);
+    ASSERT_TRUE(fuera.pixeles);
+    EXPECT_LT(fuera.y, 0);
+    // An empty layer has a block one space wide to grab, and nothing to draw.
+    const CapaSuelta vacia = dibujarCapa(capa("", 0.5, 0.5, 0.1, blanco, true), 400, 300);
+    EXPECT_FALSE(vacia.pixeles);
+    EXPECT_GT(vacia.bloqueAncho, 0);
+    EXPECT_NEAR(vacia.bloqueY + vacia.bloqueAlto / 2, 150, 0.5);
+}
