@@ -5,7 +5,9 @@
 #include "main/estilo.h"
 #include "main/iconos.h"
 #include "main/instancia.h"
+#include "main/preferencias.h"
 #include "main/reloj_qt.h"
+#include "main/traducciones.h"
 #include "main/ventana.h"
 #include "motor/codec.h"
 
@@ -13,6 +15,7 @@
 #include <QFileInfo>
 #include <QFont>
 #include <QMessageBox>
+#include <QSettings>
 #include <QTimer>
 
 #include <algorithm>
@@ -49,6 +52,10 @@ int ejecutarAplicacion(int argc, char** argv) {
     QApplication::setApplicationVersion(LIVORA_VERSION);
     QApplication::setDesktopFileName("livora");
     QApplication::setWindowIcon(QIcon(":/livora/livora.svg"));
+    instalarEspanol(app);
+    // The desktop's own file and colour dialogs would speak the session's language; Qt's
+    // speak Spanish with the catalogue above.
+    QApplication::setAttribute(Qt::AA_DontUseNativeDialogs);
     // The base size is the application font, not a style-sheet rule: a rule on every
     // widget would override the fonts that captions, badges and popovers set themselves.
     QFont base = QApplication::font();
@@ -65,7 +72,10 @@ int ejecutarAplicacion(int argc, char** argv) {
     RelojQt reloj;
     EscritorioQt escritorio;
     DialogosQt dialogos(nullptr);
+    // The only setting kept between runs (declared first: it outlives the window's state).
+    QSettings ajustes(QSettings::NativeFormat, QSettings::UserScope, "livora", "livora");
     VistaPrincipal vista({&dialogos, &escritorio, &reloj, MotorVentana::real()});
+    recordarBarraLateral(vista, ajustes);
     VentanaPrincipal ventana(vista);
     dialogos = DialogosQt(&ventana);
 

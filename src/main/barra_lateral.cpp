@@ -6,12 +6,17 @@
 #include "main/textos.h"
 #include "main/vista_principal.h"
 
+#include <QGraphicsOpacityEffect>
 #include <QHBoxLayout>
 #include <QLabel>
 #include <QMenu>
 #include <QPainter>
 #include <QPainterPath>
 #include <QVBoxLayout>
+#include <QVariantAnimation>
+
+#include <algorithm>
+#include <map>
 
 namespace Livora {
 
@@ -87,6 +92,21 @@ QWidget* filaArchivo(const ArchivoEstado& a, qreal dpr, QWidget* padre) {
     return w;
 }
 
+enum Datos { kId = Qt::UserRole, kFirma, kSaliendo };
+const int kAltoFila = kLadoMiniatura + 12;
+
+// What a row shows: it is drawn again only when this changes.
+QString firmaFila(const ArchivoEstado& a) {
+    std::string f = lineaFila(a) + (a.previewAntes ? "p" : "-") + (a.recortado ? "r" : "o");
+    for (const auto& i : insignias(a))
+        f += i.simbolo;
+    return QString::fromStdString(f);
+}
+
+QString clave(const Uuid& id) {
+    return QString::fromStdString(id.texto());
+}
+
 } // namespace
 
 BarraLateral::BarraLateral(VistaPrincipal& vista, QWidget* padre) : QWidget(padre), vista_(vista) {
@@ -117,8 +137,7 @@ BarraLateral::BarraLateral(VistaPrincipal& vista, QWidget* padre) : QWidget(padr
     connect(lista_, &QListWidget::currentItemChanged, this, [this](QListWidgetItem* it) {
         if (actualizando_ || !it) return;
         for (const auto& a : vista_.estado().archivos)
-            if (QString::fromStdString(a.id.texto()) == it->data(Qt::UserRole).toString())
-                vista_.activar(a.id);
+            if (clave(a.id) == it->data(kId).toString()) vista_.activar(a.id);
     });
     connect(lista_, &QWidget::customContextMenuRequested, this, &BarraLateral::menu);
     connect(unir_, &QPushButton::clicked, this,
@@ -126,10 +145,87 @@ BarraLateral::BarraLateral(VistaPrincipal& vista, QWidget* padre) : QWidget(padr
     connect(anadir_, &QPushButton::clicked, this, [this] { vista_.elegirArchivos(); });
     connect(&CachePrevias::global(), &CachePrevias::lista, this, [this](const QString& c) {
         if (c.startsWith("m:")) {
-            firma_.clear();
-            mostrar(vista_.estado());
+            actualizando_ = true;
+            reconstruir(vista_.estado());
+            seleccionarActivo(vista_.estado());
+            actualizando_ = false;
         }
     });
+}
+
+QListWidgetItem* BarraLateral::nuevaFila(const ArchivoEstado& a, int fila) {
+    auto* it = new QListWidgetItem;
+    lista_->insertItem(fila, it);
+    it->setData(kId, clave(a.id));
+    it->setData(kFirma, firmaFila(a));
+    it->setSizeHint(QSize(0, kAltoFila));
+    QWidget* w = filaArchivo(a, devicePixelRatioF(), lista_);
+    w->setAccessibleName(QString::fromStdString(a.url.filename().string()));
+    lista_->setItemWidget(it, w);
+    return it;
+}
+
+void BarraLateral::animarFila(QListWidgetItem* it, bool entra, Transicion t) {
+    QWidget* w = lista_->itemWidget(it);
+    if (!w || !isVisible()) {
+        if (!entra) delete it;
+        return;
+    }
+    if (!entra) {
+        it->setData(kSaliendo, true);
+        it->setFlags(Qt::NoItemFlags);
+    }
+    auto* opacidad = new QGraphicsOpacityEffect(w);
+    opacidad->setOpacity(entra ? 0 : 1);
+    w->setGraphicsEffect(opacidad);
+    auto* anim = new QVariantAnimation(w);
+    configurar(anim, t);
+    anim->setStartValue(entra ? 0.0 : 1.0);
+    anim->setEndValue(entra ? 1.0 : 0.0);
+    // The item may go first (the list rebuilt): it is reached through its index.
+    const QPersistentModelIndex indice(lista_->indexFromItem(it));
+    connect(anim, &QVariantAnimation::valueChanged, w, [this, indice, opacidad](const QVariant& v) {
+        const qreal x = v.toReal();
+        opacidad->setOpacity(std::clamp(x, 0.0, 1.0));
+        if (QListWidgetItem* i = indice.isValid() ? lista_->itemFromIndex(indice) : nullptr)
+            i->setSizeHint(QSize(0, std::max(0, int(std::lround(kAltoFila * x)))));
+    });
+    connect(anim, &QVariantAnimation::finished, w, [this, indice, w, entra] {
+        if (entra) {
+            w->setGraphicsEffect(nullptr);
+            return;
+        }
+        if (!indice.isValid()) return;
+        actualizando_ = true;
+        delete lista_->itemFromIndex(indice);
+        seleccionarActivo(vista_.estado());
+        actualizando_ = false;
+    });
+    anim->start();
+}
+
+int BarraLateral::filasSaliendo() const {
+    int n = 0;
+    for (int i = 0; i < lista_->count(); ++i)
+        n += lista_->item(i)->data(kSaliendo).toBool() ? 1 : 0;
+    return n;
+}
+
+void BarraLateral::reconstruir(const EstadoVentana& e) {
+    lista_->clear();
+    for (const auto& a : e.archivos)
+        nuevaFila(a, lista_->count());
+}
+
+void BarraLateral::seleccionarActivo(const EstadoVentana& e) {
+    QListWidgetItem* activo = nullptr;
+    for (int i = 0; i < lista_->count(); ++i) {
+        auto* it = lista_->item(i);
+        if (e.archivoActivoID && !it->data(kSaliendo).toBool() &&
+            it->data(kId).toString() == clave(*e.archivoActivoID))
+            activo = it;
+    }
+    if (lista_->currentItem() != activo) lista_->setCurrentItem(activo);
 }
 
 void BarraLateral::mostrar(const EstadoVentana& e) {
@@ -137,34 +233,49 @@ void BarraLateral::mostrar(const EstadoVentana& e) {
     unir_->setEnabled(!e.procesando);
     anadir_->setEnabled(!e.procesando);
 
-    // Rows are rebuilt only when something they show changed.
-    std::string firma;
-    for (const auto& a : e.archivos) {
-        firma +=
-            a.id.texto() + lineaFila(a) + (a.previewAntes ? "p" : "-") + (a.recortado ? "r" : "o");
-        for (const auto& i : insignias(a))
-            firma += i.simbolo;
-        firma += '|';
-    }
     actualizando_ = true;
-    if (firma != firma_) {
-        firma_ = firma;
-        lista_->clear();
-        for (const auto& a : e.archivos) {
-            auto* it = new QListWidgetItem(lista_);
-            it->setData(Qt::UserRole, QString::fromStdString(a.id.texto()));
-            it->setSizeHint(QSize(0, kLadoMiniatura + 12));
-            lista_->setItemWidget(it, filaArchivo(a, devicePixelRatioF(), lista_));
-        }
-    }
+    const Transicion t = vista_.transicion();
+    // Rows of records that are gone leave; the others keep their place (records are only
+    // appended or removed), so new ones slide in between them.
+    std::map<QString, QListWidgetItem*> filas;
+    std::vector<QString> quedan;
     for (int i = 0; i < lista_->count(); ++i) {
         auto* it = lista_->item(i);
-        const bool activo =
-            e.archivoActivoID &&
-            it->data(Qt::UserRole).toString() == QString::fromStdString(e.archivoActivoID->texto());
-        if (activo && lista_->currentItem() != it) lista_->setCurrentItem(it);
+        if (it->data(kSaliendo).toBool()) continue;
+        const QString id = it->data(kId).toString();
+        if (std::none_of(e.archivos.begin(), e.archivos.end(),
+                         [&](const ArchivoEstado& a) { return clave(a.id) == id; }))
+            animarFila(it, false, t);
+        else {
+            filas[id] = it;
+            quedan.push_back(id);
+        }
     }
-    if (!e.archivoActivoID) lista_->setCurrentItem(nullptr);
+    std::vector<QString> orden;
+    for (const auto& a : e.archivos)
+        if (filas.count(clave(a.id))) orden.push_back(clave(a.id));
+    if (e.archivos.empty() || orden != quedan) {
+        reconstruir(e);
+    } else {
+        QListWidgetItem* anterior = nullptr;
+        for (const auto& a : e.archivos) {
+            auto f = filas.find(clave(a.id));
+            if (f == filas.end()) {
+                const int fila = anterior ? lista_->row(anterior) + 1 : 0;
+                anterior = nuevaFila(a, fila);
+                animarFila(anterior, true, t);
+                continue;
+            }
+            anterior = f->second;
+            if (anterior->data(kFirma).toString() != firmaFila(a)) {
+                anterior->setData(kFirma, firmaFila(a));
+                QWidget* w = filaArchivo(a, devicePixelRatioF(), lista_);
+                w->setAccessibleName(QString::fromStdString(a.url.filename().string()));
+                lista_->setItemWidget(anterior, w);
+            }
+        }
+    }
+    seleccionarActivo(e);
     actualizando_ = false;
 }
 
@@ -180,11 +291,11 @@ QStringList BarraLateral::entradasMenu(const Uuid& id) const {
 
 void BarraLateral::menu(const QPoint& punto) {
     QListWidgetItem* it = lista_->itemAt(punto);
-    if (!it) return;
-    const QString clave = it->data(Qt::UserRole).toString();
+    if (!it || it->data(kSaliendo).toBool()) return;
+    const QString elegida = it->data(kId).toString();
     std::optional<Uuid> id;
     for (const auto& a : vista_.estado().archivos)
-        if (QString::fromStdString(a.id.texto()) == clave) id = a.id;
+        if (clave(a.id) == elegida) id = a.id;
     if (!id) return;
     QMenu m(this);
     for (const QString& entrada : entradasMenu(*id)) {

@@ -1,5 +1,6 @@
 #pragma once
 #include "modelo/estado_ventana.h"
+#include "vistas/animacion.h"
 
 #include <QListWidget>
 #include <QPushButton>
@@ -22,13 +23,20 @@ public:
     // The context menu's entries for a record, as they would be shown.
     QStringList entradasMenu(const Uuid& id) const;
 
+    // Rows still on their way out (shrinking and fading), not counted in lista().
+    int filasSaliendo() const;
+
 private:
     void menu(const QPoint& p);
+    void reconstruir(const EstadoVentana& e);
+    QListWidgetItem* nuevaFila(const ArchivoEstado& a, int fila);
+    // Grows a new row into place, or shrinks and fades a row out and then removes it.
+    void animarFila(QListWidgetItem* it, bool entra, Transicion t);
+    void seleccionarActivo(const EstadoVentana& e);
     VistaPrincipal& vista_;
     QListWidget* lista_;
     QPushButton* unir_;
     QPushButton* anadir_;
-    std::string firma_;
     bool actualizando_ = false;
 };
 

@@ -38,6 +38,9 @@ struct MotorVentana {
     std::function<Resultado<SalidaPDF>(const std::vector<PaginaPDF>&, const OpcionesPDF&)>
         variantesPDF;
 
+    // The background-removal model, or why it cannot run; `cargar` loads the network.
+    std::function<Resultado<Ruta>(bool cargar)> modeloFondo;
+
     static MotorVentana real();
 };
 

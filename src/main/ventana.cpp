@@ -8,17 +8,36 @@
 #include "main/panel_derecho.h"
 #include "main/textos.h"
 
+#include <QAbstractSlider>
+#include <QAbstractSpinBox>
+#include <QApplication>
+#include <QComboBox>
 #include <QDragEnterEvent>
 #include <QHBoxLayout>
+#include <QLineEdit>
 #include <QMenu>
 #include <QMenuBar>
 #include <QMimeData>
+#include <QPlainTextEdit>
 #include <QProgressBar>
 #include <QShortcut>
 #include <QSplitter>
+#include <QTextEdit>
 #include <QVBoxLayout>
 
 namespace Livora {
+
+namespace {
+
+// Widgets that edit their value with Up and Down: while one has the focus the arrows are
+// its own and do not move the chosen alternative.
+bool editaConFlechas(const QObject* o) {
+    return qobject_cast<const QLineEdit*>(o) || qobject_cast<const QAbstractSpinBox*>(o) ||
+           qobject_cast<const QAbstractSlider*>(o) || qobject_cast<const QTextEdit*>(o) ||
+           qobject_cast<const QPlainTextEdit*>(o) || qobject_cast<const QComboBox*>(o);
+}
+
+} // namespace
 
 VentanaPrincipal::VentanaPrincipal(VistaPrincipal& vista, QWidget* padre)
     : QMainWindow(padre), vista_(vista) {
@@ -56,13 +75,22 @@ VentanaPrincipal::VentanaPrincipal(VistaPrincipal& vista, QWidget* padre)
     pila_->addWidget(espacio_);
     setCentralWidget(pila_);
 
-    // The inspector slides in and out from the trailing edge.
+    // The inspector slides in and out from the trailing edge, the sidebar from the leading
+    // one.
     deslizar_ = new QVariantAnimation(this);
-    deslizar_->setDuration(350);
-    deslizar_->setEasingCurve(QEasingCurve::OutCubic);
+    configurar(deslizar_, Transicion::Muelle);
     connect(deslizar_, &QVariantAnimation::valueChanged, this, [this](const QVariant& v) {
-        inspector_->setFixedWidth(v.toInt());
+        inspector_->setFixedWidth(std::max(0, v.toInt()));
         inspector_->setVisible(v.toInt() > 0);
+    });
+    deslizarLateral_ = new QVariantAnimation(this);
+    configurar(deslizarLateral_, Transicion::Muelle);
+    connect(deslizarLateral_, &QVariantAnimation::valueChanged, this,
+            [this](const QVariant& v) { lateral_->setMaximumWidth(std::max(0, v.toInt())); });
+    connect(deslizarLateral_, &QVariantAnimation::finished, this, [this] {
+        lateral_->setVisible(lateralVisible_);
+        lateral_->setMinimumWidth(210);
+        lateral_->setMaximumWidth(320);
     });
 
     construirBarra();
@@ -75,8 +103,13 @@ VentanaPrincipal::VentanaPrincipal(VistaPrincipal& vista, QWidget* padre)
     app->addAction("Salir", QKeySequence::Quit, this, &QWidget::close);
     auto* archivo = menuBar()->addMenu("Archivo");
     archivo->addAction("Abrir…", QKeySequence::Open, this, [this] { vista_.elegirArchivos(); });
+    // F9 shows and hides the sidebar, as in the desktop's own applications.
+    auto* ver = menuBar()->addMenu("Ver");
+    barraLateral_ = ver->addAction("Ocultar barra lateral", QKeySequence(Qt::Key_F9), this,
+                                   [this] { vista_.alternarBarraLateral(); });
 
-    // Up/Down move the chosen alternative unless a text field wants the keys.
+    // Up/Down move the chosen alternative unless a field that edits with them has the
+    // focus (see eventFilter).
     auto* arriba = new QShortcut(QKeySequence(Qt::Key_Up), this);
     auto* abajo = new QShortcut(QKeySequence(Qt::Key_Down), this);
     connect(arriba, &QShortcut::activated, this, [this] { vista_.moverSeleccion(-1); });
@@ -94,11 +127,31 @@ VentanaPrincipal::VentanaPrincipal(VistaPrincipal& vista, QWidget* padre)
     });
     addAction(atajoGuardar_);
     addAction(atajoLote_);
+    qApp->installEventFilter(this);
 
     connect(inicio_, &PantallaInicio::abrirPulsado, this, [this] { vista_.elegirArchivos(); });
     connect(inicio_, &PantallaInicio::unirPulsado, this, [this] { vista_.elegirParaUnir(); });
     connect(&vista_, &VistaPrincipal::cambiado, this, &VentanaPrincipal::mostrar);
+    vista_.comprobarModeloFondo();
     mostrar();
+}
+
+bool VentanaPrincipal::eventFilter(QObject* o, QEvent* e) {
+    // Claiming the shortcut for the focused field sends it the key press instead.
+    if (e->type() == QEvent::ShortcutOverride && editaConFlechas(o)) {
+        auto* k = static_cast<QKeyEvent*>(e);
+        const auto mods = k->modifiers() & ~Qt::KeypadModifier;
+        if ((k->key() == Qt::Key_Up || k->key() == Qt::Key_Down) && mods == Qt::NoModifier &&
+            static_cast<QWidget*>(o)->window() == this)
+            k->accept();
+    }
+    return QMainWindow::eventFilter(o, e);
+}
+
+void VentanaPrincipal::changeEvent(QEvent* e) {
+    // Coming back to the window, the model may have been installed (or removed) meanwhile.
+    if (e->type() == QEvent::ActivationChange && isActiveWindow()) vista_.comprobarModeloFondo();
+    QMainWindow::changeEvent(e);
 }
 
 QAction* VentanaPrincipal::accion(const QString& etiqueta, const std::string& simbolo,
@@ -208,9 +261,16 @@ void VentanaPrincipal::mostrarBarra(const EstadoVentana& e) {
     fijar("Filtros", imagen, imagen && (e.mostrarFiltros || !a->filtros.esNeutro()));
     fijar("Recortar", imagen, false);
     fijar("Quitar fondo", imagen, imagen && a->sinFondo);
-    if (imagen)
-        acciones_.at("Quitar fondo")
-            ->setToolTip(a->sinFondo ? "Restaurar el fondo" : "Quitar el fondo");
+    if (imagen) {
+        // Without the model the button says why instead of producing a picture that keeps
+        // its background; restoring the background always works.
+        QAction* q = acciones_.at("Quitar fondo");
+        const bool sinModelo = !a->sinFondo && !e.fondoNoDisponible.empty();
+        q->setToolTip(a->sinFondo ? QString("Restaurar el fondo")
+                      : sinModelo ? QString::fromStdString(e.fondoNoDisponible)
+                                  : QString("Quitar el fondo"));
+        if (sinModelo) q->setEnabled(false);
+    }
     separadorHerr_->setVisible(a != nullptr);
     acciones_.at("Compartir")->setVisible(e.varianteActiva() != nullptr);
     acciones_.at("Compartir")->setEnabled(true);
@@ -225,7 +285,13 @@ void VentanaPrincipal::mostrar() {
     const EstadoVentana& e = vista_.estado();
     setWindowTitle(QString::fromStdString(tituloVentana(e)));
     const bool trabajo = !e.archivos.empty();
-    pila_->setCurrentWidget(trabajo ? espacio_ : static_cast<QWidget*>(inicio_));
+    QWidget* pagina = trabajo ? espacio_ : static_cast<QWidget*>(inicio_);
+    if (pila_->currentWidget() != pagina) {
+        // The start screen and the workspace cross-fade.
+        const QPixmap antes = pila_->isVisible() ? pila_->grab() : QPixmap();
+        pila_->setCurrentWidget(pagina);
+        fundido(pila_, antes);
+    }
     barra_->setVisible(trabajo);
     inicio_->mostrar(e);
     if (trabajo) {
@@ -234,12 +300,35 @@ void VentanaPrincipal::mostrar() {
         inspector_->mostrar(e);
         mostrarBarra(e);
     }
+    mostrarColumnas(e);
+}
+
+void VentanaPrincipal::mostrarColumnas(const EstadoVentana& e) {
     if (e.mostrarInspector != inspectorVisible_) {
         inspectorVisible_ = e.mostrarInspector;
         deslizar_->stop();
         deslizar_->setStartValue(inspector_->isVisible() ? inspector_->width() : 0);
         deslizar_->setEndValue(inspectorVisible_ ? 340 : 0);
         deslizar_->start();
+    }
+    barraLateral_->setText(e.mostrarBarraLateral ? "Ocultar barra lateral"
+                                                 : "Mostrar barra lateral");
+    if (e.mostrarBarraLateral != lateralVisible_) {
+        lateralVisible_ = e.mostrarBarraLateral;
+        deslizarLateral_->stop();
+        if (!isVisible()) {
+            // Before the window is shown (a remembered choice) there is nothing to animate.
+            lateral_->setVisible(lateralVisible_);
+            return;
+        }
+        const int desde = lateral_->isVisible() ? lateral_->width() : 0;
+        if (!lateralVisible_ && desde > 0) anchoLateral_ = desde;
+        lateral_->setMinimumWidth(0);
+        lateral_->setMaximumWidth(desde);
+        lateral_->setVisible(true);
+        deslizarLateral_->setStartValue(desde);
+        deslizarLateral_->setEndValue(lateralVisible_ ? anchoLateral_ : 0);
+        deslizarLateral_->start();
     }
 }
 

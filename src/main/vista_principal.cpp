@@ -167,8 +167,19 @@ void VistaPrincipal::fallo(const Ruta& url, const std::string& descripcion) {
 }
 
 void VistaPrincipal::recibir(const QList<QUrl>& urls) {
+    // Handled once the drop has returned: a password dialog must not run inside the file
+    // manager's drag, which stays blocked until the drop event ends.
+    std::vector<Ruta> rutas;
     for (const QUrl& u : urls)
-        if (u.isLocalFile()) procesar(Ruta(u.toLocalFile().toStdString()));
+        if (u.isLocalFile()) rutas.emplace_back(u.toLocalFile().toStdString());
+    if (rutas.empty()) return;
+    QMetaObject::invokeMethod(
+        this,
+        [this, rutas] {
+            for (const Ruta& r : rutas)
+                procesar(r);
+        },
+        Qt::QueuedConnection);
 }
 
 void VistaPrincipal::elegirArchivos() {
@@ -212,7 +223,7 @@ void VistaPrincipal::quitar(const Uuid& id) {
     secuencia_.erase(id);
     if (e_.archivoActivoID == id)
         fijarActivo(e_.archivos.empty() ? std::nullopt : std::optional(e_.archivos.front().id));
-    notificar();
+    notificar(Transicion::Suave);
 }
 
 void VistaPrincipal::volverInicio() {
@@ -305,7 +316,7 @@ void VistaPrincipal::moverSeleccion(int paso) {
     if (!a) return;
     if (auto i = indiceMovido(*a, paso)) {
         a->seleccionada = a->variantes[*i].id;
-        notificar();
+        notificar(Transicion::Rapida);
     }
 }
 
@@ -365,15 +376,7 @@ void VistaPrincipal::alternarInspector() {
 
 void VistaPrincipal::alternarFiltros() {
     e_.mostrarFiltros = !e_.mostrarFiltros;
-    notificar();
-}
-
-void VistaPrincipal::alternarSinFondo() {
-    ArchivoEstado* a = e_.archivoActivo();
-    if (!a || !a->esImagen || e_.procesando || e_.enModo()) return;
-    a->sinFondo = !a->sinFondo;
-    regenerarActivo();
-    notificar();
+    notificar(Transicion::MuelleVivo);
 }
 
 void VistaPrincipal::abrirTexto() {

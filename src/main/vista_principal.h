@@ -2,6 +2,7 @@
 #include "main/motor_ventana.h"
 #include "main/servicios.h"
 #include "modelo/estado_ventana.h"
+#include "vistas/animacion.h"
 
 #include <QList>
 #include <QObject>
@@ -33,6 +34,8 @@ public:
     ~VistaPrincipal() override;
 
     const EstadoVentana& estado() const { return e_; }
+    // How the latest change moves on screen.
+    Transicion transicion() const { return transicion_; }
     int trabajosEnCurso() const { return trabajos_; }
 
     // Intake.
@@ -66,8 +69,12 @@ public:
 
     // Toolbar and editors.
     void alternarInspector();
+    void alternarBarraLateral();
+    void setMostrarBarraLateral(bool si);
     void alternarFiltros();
     void alternarSinFondo();
+    // Looks at the background-removal model again (cheap: the file only).
+    void comprobarModeloFondo();
     void abrirTexto();
     void terminarTexto();
     void abrirRecorte();
@@ -117,7 +124,10 @@ private:
                             std::optional<std::string> reseleccionar);
     // Runs `trabajo` on the thread pool and `fin` with its result back on this thread.
     template <class R, class F, class G> void enSegundoPlano(F trabajo, G fin);
-    void notificar() { Q_EMIT cambiado(); }
+    void notificar(Transicion t = Transicion::Muelle) {
+        transicion_ = t;
+        Q_EMIT cambiado();
+    }
 
     ServiciosVentana s_;
     // The window's own workers: Qt's global pool also scales images for painting, and
@@ -125,6 +135,7 @@ private:
     QThreadPool pool_;
     EstadoVentana e_;
     int trabajos_ = 0;
+    Transicion transicion_ = Transicion::Muelle;
     // Intakes in flight by path, so a file given twice is not started twice.
     std::unordered_map<std::string, int> enCurso_;
     // Newest regeneration started per record; older results are dropped.
