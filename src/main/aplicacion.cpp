@@ -46,7 +46,9 @@ int ejecutarAplicacion(int argc, char** argv) {
     // instead of waiting in the heap for a trim (setting it also stops glibc from raising
     // the threshold after each freed picture).
     mallopt(M_MMAP_THRESHOLD, 1 << 20);
+    LocaleEspanol localeEspanol;
     QApplication app(argc, argv);
+    localeEspanol.devolver();
     iniciarRecursos();
     QApplication::setApplicationName("Livora");
     QApplication::setApplicationVersion(LIVORA_VERSION);

@@ -46,6 +46,20 @@ QString claveMiniatura(const ArchivoEstado& a) {
     return QString::fromStdString(a.id.texto()) + (a.recortado ? "-r" : "-o");
 }
 
+// The record's before picture, or its kind's symbol while there is none (or it is still
+// being scaled).
+void pintarMiniatura(QLabel* mini, const ArchivoEstado& a, qreal dpr) {
+    QImage img;
+    if (a.previewAntes)
+        img =
+            CachePrevias::global().deFuente(claveMiniatura(a), *a.previewAntes, kLadoMiniatura * 3);
+    if (!img.isNull())
+        mini->setPixmap(redondeada(img, kLadoMiniatura, dpr));
+    else
+        mini->setPixmap(
+            pixmapIcono(a.esImagen ? "photo" : "doc.richtext", Estilo::secundario, 22, dpr));
+}
+
 // One row of the list; pure presentation.
 QWidget* filaArchivo(const ArchivoEstado& a, qreal dpr, QWidget* padre) {
     auto* w = new QWidget(padre);
@@ -56,15 +70,7 @@ QWidget* filaArchivo(const ArchivoEstado& a, qreal dpr, QWidget* padre) {
     mini->setObjectName("miniatura");
     mini->setFixedSize(kLadoMiniatura, kLadoMiniatura);
     mini->setAlignment(Qt::AlignCenter);
-    QImage img;
-    if (a.previewAntes)
-        img =
-            CachePrevias::global().deFuente(claveMiniatura(a), *a.previewAntes, kLadoMiniatura * 3);
-    if (!img.isNull())
-        mini->setPixmap(redondeada(img, kLadoMiniatura, dpr));
-    else
-        mini->setPixmap(
-            pixmapIcono(a.esImagen ? "photo" : "doc.richtext", Estilo::secundario, 22, dpr));
+    pintarMiniatura(mini, a, dpr);
     h->addWidget(mini);
     auto* v = new QVBoxLayout;
     v->setSpacing(1);
@@ -121,6 +127,7 @@ BarraLateral::BarraLateral(VistaPrincipal& vista, QWidget* padre) : QWidget(padr
     v->addWidget(titulo);
     lista_ = new QListWidget(this);
     lista_->setObjectName("barraLateral");
+    lista_->setAccessibleName("Archivos");
     lista_->setContextMenuPolicy(Qt::CustomContextMenu);
     lista_->setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
     v->addWidget(lista_, 1);
@@ -144,11 +151,14 @@ BarraLateral::BarraLateral(VistaPrincipal& vista, QWidget* padre) : QWidget(padr
             [this] { vista_.combinar(vista_.estado().archivos); });
     connect(anadir_, &QPushButton::clicked, this, [this] { vista_.elegirArchivos(); });
     connect(&CachePrevias::global(), &CachePrevias::lista, this, [this](const QString& c) {
-        if (c.startsWith("m:")) {
-            actualizando_ = true;
-            reconstruir(vista_.estado());
-            seleccionarActivo(vista_.estado());
-            actualizando_ = false;
+        // A thumbnail is ready: only the pictures change, so rows keep their animation.
+        if (!c.startsWith("m:")) return;
+        for (int i = 0; i < lista_->count(); ++i) {
+            QWidget* w = lista_->itemWidget(lista_->item(i));
+            auto* mini = w ? w->findChild<QLabel*>("miniatura") : nullptr;
+            const QString id = lista_->item(i)->data(kId).toString();
+            for (const auto& a : vista_.estado().archivos)
+                if (mini && clave(a.id) == id) pintarMiniatura(mini, a, devicePixelRatioF());
         }
     });
 }

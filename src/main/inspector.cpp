@@ -80,8 +80,10 @@ FilaVariante::FilaVariante(const Variante& v, const QString& ahorro, bool verde,
     der->addWidget(tam);
     der->addWidget(aho);
     h->addLayout(der);
-    setAccessibleName(QString::fromStdString(v.nombre) + ", " + QString::fromStdString(v.detalle) +
-                      ", " + tamano + ", " + ahorro);
+    QStringList partes{QString::fromStdString(v.nombre), QString::fromStdString(v.detalle), tamano,
+                       ahorro};
+    partes.removeAll(QString());
+    setAccessibleName(partes.join(", "));
 }
 
 void FilaVariante::setElegida(bool si, Transicion t) {
@@ -171,6 +173,8 @@ Inspector::Inspector(VistaPrincipal& vista, QWidget* padre) : QWidget(padre), vi
     v->setContentsMargins(0, 0, 0, 0);
     v->setSpacing(0);
     auto* scroll = new QScrollArea(this);
+    // Tab goes to the controls inside, not to the scrolling frame around them.
+    scroll->setFocusPolicy(Qt::NoFocus);
     scroll->setWidgetResizable(true);
     scroll->setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
     formulario_ = new QWidget(scroll);

@@ -182,7 +182,9 @@ QWidget* PanelDerecho::paginaModo(const QString& titulo, const QString& nota, QL
 PanelDerecho::PanelDerecho(VistaPrincipal& vista, QWidget* padre) : QWidget(padre), vista_(vista) {
     setMinimumSize(480, 420);
     pila_ = new QStackedLayout(this);
-    pila_->setContentsMargins(16, 16, 16, 16);
+    // A stacked layout gives its pages the whole rectangle, margins or not: the padding
+    // belongs to the widget.
+    setContentsMargins(16, 16, 16, 16);
 
     // Comparison: the comparator over the pill.
     comparacion_ = new QWidget(this);

@@ -8,6 +8,7 @@
 #include "main/panel_derecho.h"
 #include "main/textos.h"
 
+#include <QAbstractItemView>
 #include <QAbstractSlider>
 #include <QAbstractSpinBox>
 #include <QApplication>
@@ -34,7 +35,30 @@ namespace {
 bool editaConFlechas(const QObject* o) {
     return qobject_cast<const QLineEdit*>(o) || qobject_cast<const QAbstractSpinBox*>(o) ||
            qobject_cast<const QAbstractSlider*>(o) || qobject_cast<const QTextEdit*>(o) ||
-           qobject_cast<const QPlainTextEdit*>(o) || qobject_cast<const QComboBox*>(o);
+           qobject_cast<const QPlainTextEdit*>(o) || qobject_cast<const QComboBox*>(o) ||
+           qobject_cast<const QAbstractItemView*>(o);
+}
+
+bool visitable(const QWidget* w) {
+    return w->isVisible() && w->isEnabled() && (w->focusPolicy() & Qt::TabFocus) &&
+           !w->focusProxy();
+}
+
+// The visitable widgets inside `zona`, as read: by rows (centres less than half a typical
+// row apart share one), then left to right.
+QList<QWidget*> enOrdenDeLectura(QWidget* zona) {
+    QList<QWidget*> r;
+    if (!zona->isVisible()) return r;
+    for (QWidget* w : zona->findChildren<QWidget*>())
+        if (visitable(w)) r << w;
+    const QWidget* ventana = zona->window();
+    auto clave = [ventana](const QWidget* w) {
+        const QPoint c = w->mapTo(ventana, w->rect().center());
+        return std::pair(c.y() / 12, c.x());
+    };
+    std::stable_sort(r.begin(), r.end(),
+                     [&](const QWidget* a, const QWidget* b) { return clave(a) < clave(b); });
+    return r;
 }
 
 } // namespace
@@ -148,6 +172,27 @@ bool VentanaPrincipal::eventFilter(QObject* o, QEvent* e) {
     return QMainWindow::eventFilter(o, e);
 }
 
+QList<QWidget*> VentanaPrincipal::ordenTabulacion() const {
+    if (!enEspacioTrabajo()) return enOrdenDeLectura(inicio_);
+    QList<QWidget*> r;
+    for (QAction* a : barra_->actions())
+        if (QWidget* w = barra_->widgetForAction(a); w && visitable(w)) r << w;
+    r << enOrdenDeLectura(lateral_) << enOrdenDeLectura(panel_) << enOrdenDeLectura(inspector_);
+    return r;
+}
+
+bool VentanaPrincipal::focusNextPrevChild(bool siguiente) {
+    const QList<QWidget*> orden = ordenTabulacion();
+    if (orden.isEmpty()) return QMainWindow::focusNextPrevChild(siguiente);
+    qsizetype i = -1;
+    for (QWidget* f = QApplication::focusWidget(); f && i < 0; f = f->parentWidget())
+        i = orden.indexOf(f);
+    const qsizetype n = orden.size();
+    const qsizetype j = i < 0 ? (siguiente ? 0 : n - 1) : (i + (siguiente ? 1 : n - 1)) % n;
+    orden[j]->setFocus(siguiente ? Qt::TabFocusReason : Qt::BacktabFocusReason);
+    return true;
+}
+
 void VentanaPrincipal::changeEvent(QEvent* e) {
     // Coming back to the window, the model may have been installed (or removed) meanwhile.
     if (e->type() == QEvent::ActivationChange && isActiveWindow()) vista_.comprobarModeloFondo();
@@ -158,6 +203,8 @@ QAction* VentanaPrincipal::accion(const QString& etiqueta, const std::string& si
                                   const QString& ayuda) {
     QAction* a = barra_->addAction(icono(simbolo, Estilo::texto), etiqueta);
     a->setToolTip(ayuda);
+    // A toolbar's buttons take no focus by default; here they are part of the Tab order.
+    if (QWidget* b = barra_->widgetForAction(a)) b->setFocusPolicy(Qt::TabFocus);
     acciones_[etiqueta] = a;
     simbolos_[etiqueta] = simbolo;
     return a;

@@ -36,12 +36,16 @@ public:
     QToolButton* boton(const QString& etiqueta) const;
     QStringList etiquetasBarra() const;
     QAction* accionBarraLateral() const { return barraLateral_; }
+    // The widgets Tab visits, in order: the toolbar, then the sidebar, the content area and
+    // the inspector, each top to bottom and left to right as they are seen.
+    QList<QWidget*> ordenTabulacion() const;
 
 Q_SIGNALS:
     void buscarActualizaciones();
 
 protected:
     void changeEvent(QEvent* e) override;
+    bool focusNextPrevChild(bool siguiente) override;
     bool eventFilter(QObject* o, QEvent* e) override;
     void dragEnterEvent(QDragEnterEvent* e) override;
     void dragMoveEvent(QDragMoveEvent* e) override;
