@@ -1,6 +1,7 @@
 #include "main/aviso.h"
 
 #include "main/estilo.h"
+#include "vistas/animacion.h"
 
 #include <QEvent>
 #include <QGraphicsOpacityEffect>
@@ -22,11 +23,11 @@ BannerAviso::BannerAviso(QWidget* padre) : QWidget(padre) {
     auto* efecto = new QGraphicsOpacityEffect(this);
     efecto->setOpacity(0);
     setGraphicsEffect(efecto);
+    // Notices come and go inside the shared spring.
     mov_ = new QPropertyAnimation(this, "pos", this);
-    mov_->setDuration(350);
-    mov_->setEasingCurve(QEasingCurve::OutBack);
+    configurar(mov_, Transicion::Muelle);
     opacidad_ = new QPropertyAnimation(efecto, "opacity", this);
-    opacidad_->setDuration(300);
+    configurar(opacidad_, Transicion::Muelle);
     connect(opacidad_, &QPropertyAnimation::finished, this, [this] {
         if (texto_.isEmpty()) hide();
     });

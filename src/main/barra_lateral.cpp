@@ -12,6 +12,7 @@
 #include <QMenu>
 #include <QPainter>
 #include <QPainterPath>
+#include <QPointer>
 #include <QVBoxLayout>
 #include <QVariantAnimation>
 
@@ -185,18 +186,25 @@ void BarraLateral::animarFila(QListWidgetItem* it, bool entra, Transicion t) {
         it->setData(kSaliendo, true);
         it->setFlags(Qt::NoItemFlags);
     }
+    // A row still growing in when it is removed: its entrance stops where it is.
+    for (auto* anterior : w->findChildren<QVariantAnimation*>(Qt::FindDirectChildrenOnly))
+        delete anterior;
+    // The first frame already shows where the animation starts.
+    const int alto = it->sizeHint().height();
+    it->setSizeHint(QSize(0, entra ? 0 : alto));
     auto* opacidad = new QGraphicsOpacityEffect(w);
     opacidad->setOpacity(entra ? 0 : 1);
     w->setGraphicsEffect(opacidad);
     auto* anim = new QVariantAnimation(w);
     configurar(anim, t);
-    anim->setStartValue(entra ? 0.0 : 1.0);
+    anim->setStartValue(entra ? 0.0 : double(alto) / kAltoFila);
     anim->setEndValue(entra ? 1.0 : 0.0);
     // The item may go first (the list rebuilt): it is reached through its index.
     const QPersistentModelIndex indice(lista_->indexFromItem(it));
-    connect(anim, &QVariantAnimation::valueChanged, w, [this, indice, opacidad](const QVariant& v) {
+    const QPointer<QGraphicsOpacityEffect> efecto(opacidad);
+    connect(anim, &QVariantAnimation::valueChanged, w, [this, indice, efecto](const QVariant& v) {
         const qreal x = v.toReal();
-        opacidad->setOpacity(std::clamp(x, 0.0, 1.0));
+        if (efecto) efecto->setOpacity(std::clamp(x, 0.0, 1.0));
         if (QListWidgetItem* i = indice.isValid() ? lista_->itemFromIndex(indice) : nullptr)
             i->setSizeHint(QSize(0, std::max(0, int(std::lround(kAltoFila * x)))));
     });

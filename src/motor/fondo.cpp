@@ -39,7 +39,8 @@ std::vector<Ruta> candidatos() {
     for (std::string d; std::getline(ss, d, ':');)
         if (!d.empty()) dirs.push_back(Ruta(d) / "livora");
     dirs.emplace_back(LIVORA_DATOS_INSTALADOS);
-    dirs.emplace_back(LIVORA_DATOS_BUILD);
+    // Empty in a packaged build.
+    if (const Ruta build = LIVORA_DATOS_BUILD; !build.empty()) dirs.push_back(build);
     return dirs;
 }
 

@@ -25,8 +25,12 @@ Imagen imagenPrueba(int ancho, int alto, int bandas) {
 }
 
 SalidaCli ejecutarCli(const std::string& args) {
+    return ejecutar(std::string(LIVORA_CLI) + " " + args);
+}
+
+SalidaCli ejecutar(const std::string& ordenShell) {
     SalidaCli s;
-    std::string orden = std::string(LIVORA_CLI) + " " + args + " 2>&1";
+    const std::string orden = "{ " + ordenShell + "\n} 2>&1";
     FILE* p = ::popen(orden.c_str(), "r");
     std::array<char, 4096> buf{};
     while (std::fgets(buf.data(), buf.size(), p))

@@ -18,6 +18,8 @@ struct SalidaCli {
     std::string texto;
 };
 SalidaCli ejecutarCli(const std::string& args);
+// A shell command line (sh -c), its exit status and everything it printed.
+SalidaCli ejecutar(const std::string& ordenShell);
 
 // A fresh private folder for one test.
 Ruta carpetaPrueba();

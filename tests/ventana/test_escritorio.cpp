@@ -99,7 +99,7 @@ protected:
     std::string elegida() const { return e().varianteActiva() ? e().varianteActiva()->sufijo : ""; }
 };
 
-// ---- Background removal without a usable model ----------------------------------------------
+// ---- Background removal without a usable model -------------------------------------------
 
 TEST_F(Escritorio, QuitarFondoSinModeloDiceElMotivoYNoFingeUnaSalida) {
     const std::string roto = (tmp.ruta() / "roto.onnx").string();
@@ -172,7 +172,7 @@ TEST_F(Escritorio, ConElModeloQuitarFondoCargaLaRedYLuegoRegenera) {
     EXPECT_EQ(regeneraciones.load(), 2);
 }
 
-// ---- Drops ------------------------------------------------------------------------------------
+// ---- Drops -------------------------------------------------------------------------------
 
 TEST_F(Escritorio, UnPDFProtegidoSoltadoPideLaContrasenaCuandoElSoltarYaTermino) {
     MotorVentana m = MotorVentana::real();
@@ -196,7 +196,7 @@ TEST_F(Escritorio, UnPDFProtegidoSoltadoPideLaContrasenaCuandoElSoltarYaTermino)
     delete datos;
 }
 
-// ---- Keyboard -----------------------------------------------------------------------------------
+// ---- Keyboard ----------------------------------------------------------------------------
 
 TEST_F(Escritorio, FlechasEligenSalidaSoloSinUnCampoQueLasUse) {
     abrirVentana();
@@ -273,8 +273,7 @@ TEST_F(Escritorio, TabRecorreLosControlesEnOrdenYCadaUnoTieneNombre) {
         })) << v.nombre;
 }
 
-// ---- Sidebar
-// -------------------------------------------------------------------------------------
+// ---- Sidebar -----------------------------------------------------------------------------
 
 TEST_F(Escritorio, LaBarraLateralSeOcultaConF9YSeRecuerdaEntreSesiones) {
     const QString archivo = QString::fromStdString((tmp.ruta() / "livora.conf").string());
@@ -302,8 +301,7 @@ TEST_F(Escritorio, LaBarraLateralSeOcultaConF9YSeRecuerdaEntreSesiones) {
     }
 }
 
-// ---- Rows and their handlers
-// -----------------------------------------------------------------------
+// ---- Rows and their handlers -------------------------------------------------------------
 
 TEST_F(Escritorio, UnaFilaReemplazadaDentroDeSuPropioClicSeBorraAlTerminarElClic) {
     abrirVentana();
@@ -329,10 +327,15 @@ TEST_F(Escritorio, UnaFilaReemplazadaDentroDeSuPropioClicSeBorraAlTerminarElClic
 TEST_F(Escritorio, FilasDeLaBarraLateralEntranYSalenAnimadas) {
     abrirVentana();
     abrir("a.jpg");
-    abrir("b.jpg");
     auto* lista = ventana->lateral()->lista();
-    EXPECT_EQ(lista->count(), 2);
-    EXPECT_LT(lista->item(1)->sizeHint().height(), 46) << "the new row grows into place";
+    // What the list shows right after the window has taken each change.
+    std::vector<int> altos;
+    QObject::connect(vista.get(), &VistaPrincipal::cambiado, ventana.get(), [&] {
+        if (lista->count() == 2) altos.push_back(lista->item(1)->sizeHint().height());
+    });
+    abrir("b.jpg");
+    ASSERT_FALSE(altos.empty());
+    EXPECT_LT(altos.front(), 46) << "the new row grows into place";
     EXPECT_TRUE(QTest::qWaitFor([&] { return lista->item(1)->sizeHint().height() == 46; }, 5000));
     vista->quitar(e().archivos[0].id);
     EXPECT_EQ(ventana->lateral()->filasSaliendo(), 1);
@@ -342,8 +345,7 @@ TEST_F(Escritorio, FilasDeLaBarraLateralEntranYSalenAnimadas) {
     EXPECT_EQ(lista->currentRow(), 0);
 }
 
-// ---- Motion
-// ---------------------------------------------------------------------------------------
+// ---- Motion ------------------------------------------------------------------------------
 
 TEST(Muelle, DeCeroAUnoConElRebotePropioDeCadaMuelle) {
     struct Caso {
@@ -375,8 +377,13 @@ TEST_F(Escritorio, TransicionesDeLaVentana) {
     vista->setArrastrando(false);
     EXPECT_TRUE(varita->rebotando());
     // The start screen fades into the workspace.
+    bool fundido = false;
+    auto c = QObject::connect(vista.get(), &VistaPrincipal::cambiado, ventana.get(), [&] {
+        fundido = fundido || ventana->findChild<QLabel*>("fundido") != nullptr;
+    });
     abrir("foto.jpg");
-    EXPECT_NE(ventana->findChild<QLabel*>("fundido"), nullptr);
+    QObject::disconnect(c);
+    EXPECT_TRUE(fundido);
     EXPECT_TRUE(QTest::qWaitFor([&] { return !ventana->findChild<QLabel*>("fundido"); }, 5000));
     // The pill's number rolls to the new size; the chosen row's look follows.
     PastillaPeso* pastilla = ventana->panel()->pastilla();
@@ -389,8 +396,7 @@ TEST_F(Escritorio, TransicionesDeLaVentana) {
     EXPECT_TRUE(filas[1]->esElegida());
 }
 
-// ---- Qt's own texts
-// ---------------------------------------------------------------------------------
+// ---- Qt's own texts ----------------------------------------------------------------------
 
 TEST(Espanol, MenusYDialogosDeQtEnEspanol) {
     // The test program starts like the application (see main.cpp).
@@ -411,7 +417,14 @@ TEST(Espanol, MenusYDialogosDeQtEnEspanol) {
         return r.join("|");
     };
     QColorDialog color;
+    color.setCurrentColor(QColor(0x4f, 0x6b, 0xed));
     const QString c = textosDe(color);
+    // LIVORA_CAPTURAS=carpeta: a picture of the dialog for the documentation.
+    if (const QString dir = qEnvironmentVariable("LIVORA_CAPTURAS"); !dir.isEmpty()) {
+        color.show();
+        EXPECT_TRUE(QTest::qWaitForWindowExposed(&color));
+        EXPECT_TRUE(color.grab().save(dir + "/dialogo_color.png"));
+    }
     for (const char* t : {"&Tono:", "&Saturación:", "Aceptar", "Cancelar", "Colores &básicos"})
         EXPECT_TRUE(c.contains(QString::fromUtf8(t))) << t << " in " << c.toStdString();
     QFileDialog archivo;
