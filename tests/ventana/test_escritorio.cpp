@@ -68,7 +68,7 @@ protected:
         m.ingestaImagen = [carpeta](const Ruta& url, const AjustesImagen&) {
             ArchivoEstado a = registroFalso(
                 url, carpeta, 1000, {{"alta", 400}, {"media", 300}, {"personalizada", 900}});
-            a.fuente = a.fuenteOriginal = vips::VImage::black(64, 48);
+            a.fuente = a.fuenteOriginal = ImagenFuente::enMemoria(vips::VImage::black(64, 48));
             a.previewAntes = a.fuente;
             return Resultado<ArchivoEstado>(a);
         };
