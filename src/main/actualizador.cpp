@@ -3,12 +3,34 @@
 #include <QNetworkReply>
 #include <QXmlStreamReader>
 
+#include <algorithm>
+#include <vector>
+
 namespace Livora {
+
+namespace {
+
+struct Adjunto {
+    QString url, version, visible, sistema, tipo;
+};
+
+// How well an enclosure suits this system: the Debian package first, then one that names
+// no system; one for another system never (-1).
+int idoneidad(const Adjunto& a) {
+    const QString sistema = a.sistema.toLower();
+    if (sistema == QLatin1String("linux") || a.url.endsWith(QLatin1String(".deb")) ||
+        a.tipo == QLatin1String("application/vnd.debian.binary-package"))
+        return 2;
+    return sistema.isEmpty() ? 1 : -1;
+}
+
+} // namespace
 
 std::optional<EntradaAppcast> leerAppcast(const QByteArray& xml) {
     QXmlStreamReader r(xml);
     std::optional<EntradaAppcast> mejor;
     EntradaAppcast actual;
+    std::vector<Adjunto> adjuntos;
     bool enItem = false;
     while (!r.atEnd()) {
         r.readNext();
@@ -17,14 +39,19 @@ std::optional<EntradaAppcast> leerAppcast(const QByteArray& xml) {
             if (nombre == QLatin1String("item")) {
                 enItem = true;
                 actual = {};
+                adjuntos.clear();
             } else if (enItem && nombre == QLatin1String("enclosure")) {
-                for (const auto& a : r.attributes()) {
-                    if (a.name() == QLatin1String("url")) actual.enlace = a.value().toString();
-                    if (a.name() == QLatin1String("version") && actual.version.isEmpty())
-                        actual.version = a.value().toString();
-                    if (a.name() == QLatin1String("shortVersionString") && actual.visible.isEmpty())
-                        actual.visible = a.value().toString();
+                Adjunto a;
+                for (const auto& at : r.attributes()) {
+                    const auto n = at.name();
+                    const QString v = at.value().toString();
+                    if (n == QLatin1String("url")) a.url = v;
+                    if (n == QLatin1String("version")) a.version = v;
+                    if (n == QLatin1String("shortVersionString")) a.visible = v;
+                    if (n == QLatin1String("os")) a.sistema = v;
+                    if (n == QLatin1String("type")) a.tipo = v;
                 }
+                adjuntos.push_back(a);
             } else if (enItem && nombre == QLatin1String("version")) {
                 actual.version = r.readElementText().trimmed();
             } else if (enItem && nombre == QLatin1String("shortVersionString")) {
@@ -34,6 +61,16 @@ std::optional<EntradaAppcast> leerAppcast(const QByteArray& xml) {
             }
         } else if (r.isEndElement() && r.name() == QLatin1String("item")) {
             enItem = false;
+            const auto elegido = std::max_element(
+                adjuntos.begin(), adjuntos.end(),
+                [](const Adjunto& a, const Adjunto& b) { return idoneidad(a) < idoneidad(b); });
+            if (elegido != adjuntos.end()) {
+                // A release only for other systems is no update here.
+                if (idoneidad(*elegido) < 0) continue;
+                actual.enlace = elegido->url;
+                if (actual.version.isEmpty()) actual.version = elegido->version;
+                if (actual.visible.isEmpty()) actual.visible = elegido->visible;
+            }
             if (actual.visible.isEmpty()) actual.visible = actual.version;
             if (!actual.version.isEmpty() &&
                 (!mejor || compararVersiones(actual.version, mejor->version) > 0))

@@ -8,7 +8,9 @@
 
 namespace Livora {
 
-// The newest entry of a Sparkle-style appcast.
+// The newest entry of a Sparkle-style appcast that has something for this system: of an
+// item's enclosures the Debian package (sparkle:os="linux", a .deb) is preferred, one
+// naming no system is taken otherwise, and an item only for other systems is skipped.
 struct EntradaAppcast {
     QString version; // sparkle:version, compared
     QString visible; // sparkle:shortVersionString, or the version

@@ -1,5 +1,7 @@
 #include "main/aparicion.h"
 
+#include "vistas/animacion.h"
+
 #include <QGraphicsOpacityEffect>
 #include <QWidget>
 
@@ -9,11 +11,11 @@ Aparicion::Aparicion(QWidget* flotante) : QObject(flotante), w_(flotante) {
     auto* efecto = new QGraphicsOpacityEffect(w_);
     efecto->setOpacity(0);
     w_->setGraphicsEffect(efecto);
+    // Floating pieces come and go inside the window's shared spring.
     mov_ = new QPropertyAnimation(w_, "pos", this);
-    mov_->setDuration(350);
-    mov_->setEasingCurve(QEasingCurve::OutBack);
+    configurar(mov_, Transicion::Muelle);
     opacidad_ = new QPropertyAnimation(efecto, "opacity", this);
-    opacidad_->setDuration(300);
+    configurar(opacidad_, Transicion::Muelle);
     connect(opacidad_, &QPropertyAnimation::finished, this, [this] {
         if (fuera_) w_->hide();
     });

@@ -5,8 +5,10 @@
 #include "main/estilo.h"
 #include "main/iconos.h"
 #include "main/instancia.h"
+#include "main/preferencias.h"
 #include "main/reloj_qt.h"
 #include "main/senales.h"
+#include "main/traducciones.h"
 #include "main/ventana.h"
 #include "motor/codec.h"
 
@@ -14,6 +16,7 @@
 #include <QFileInfo>
 #include <QFont>
 #include <QMessageBox>
+#include <QSettings>
 #include <QTimer>
 
 #include <algorithm>
@@ -44,12 +47,18 @@ int ejecutarAplicacion(int argc, char** argv) {
     // instead of waiting in the heap for a trim (setting it also stops glibc from raising
     // the threshold after each freed picture).
     mallopt(M_MMAP_THRESHOLD, 1 << 20);
+    LocaleEspanol localeEspanol;
     QApplication app(argc, argv);
+    localeEspanol.devolver();
     iniciarRecursos();
     QApplication::setApplicationName("Livora");
     QApplication::setApplicationVersion(LIVORA_VERSION);
     QApplication::setDesktopFileName("livora");
     QApplication::setWindowIcon(QIcon(":/livora/livora.svg"));
+    instalarEspanol(app);
+    // The desktop's own file and colour dialogs would speak the session's language; Qt's
+    // speak Spanish with the catalogue above.
+    QApplication::setAttribute(Qt::AA_DontUseNativeDialogs);
     // The base size is the application font, not a style-sheet rule: a rule on every
     // widget would override the fonts that captions, badges and popovers set themselves.
     QFont base = QApplication::font();
@@ -66,7 +75,10 @@ int ejecutarAplicacion(int argc, char** argv) {
     RelojQt reloj;
     EscritorioQt escritorio;
     DialogosQt dialogos(nullptr);
+    // The only setting kept between runs (declared first: it outlives the window's state).
+    QSettings ajustes(QSettings::NativeFormat, QSettings::UserScope, "livora", "livora");
     VistaPrincipal vista({&dialogos, &escritorio, &reloj, MotorVentana::real()});
+    recordarBarraLateral(vista, ajustes);
     VentanaPrincipal ventana(vista);
     dialogos = DialogosQt(&ventana);
 

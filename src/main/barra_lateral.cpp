@@ -6,14 +6,18 @@
 #include "main/textos.h"
 #include "main/vista_principal.h"
 
+#include <QGraphicsOpacityEffect>
 #include <QHBoxLayout>
 #include <QLabel>
 #include <QMenu>
 #include <QPainter>
 #include <QPainterPath>
+#include <QPointer>
 #include <QVBoxLayout>
+#include <QVariantAnimation>
 
-#include <set>
+#include <algorithm>
+#include <map>
 
 namespace Livora {
 
@@ -43,6 +47,20 @@ QString claveMiniatura(const ArchivoEstado& a) {
     return QString::fromStdString(a.id.texto()) + (a.recortado ? "-r" : "-o");
 }
 
+// The record's before picture, or its kind's symbol while there is none (or it is still
+// being scaled).
+void pintarMiniatura(QLabel* mini, const ArchivoEstado& a, qreal dpr) {
+    QImage img;
+    if (a.previewAntes)
+        img =
+            CachePrevias::global().deFuente(claveMiniatura(a), *a.previewAntes, kLadoMiniatura * 3);
+    if (!img.isNull())
+        mini->setPixmap(redondeada(img, kLadoMiniatura, dpr));
+    else
+        mini->setPixmap(
+            pixmapIcono(a.esImagen ? "photo" : "doc.richtext", Estilo::secundario, 22, dpr));
+}
+
 // One row of the list; pure presentation.
 QWidget* filaArchivo(const ArchivoEstado& a, const std::string& carpeta, qreal dpr,
                      QWidget* padre) {
@@ -54,15 +72,7 @@ QWidget* filaArchivo(const ArchivoEstado& a, const std::string& carpeta, qreal d
     mini->setObjectName("miniatura");
     mini->setFixedSize(kLadoMiniatura, kLadoMiniatura);
     mini->setAlignment(Qt::AlignCenter);
-    QImage img;
-    if (a.previewAntes)
-        img =
-            CachePrevias::global().deFuente(claveMiniatura(a), *a.previewAntes, kLadoMiniatura * 3);
-    if (!img.isNull())
-        mini->setPixmap(redondeada(img, kLadoMiniatura, dpr));
-    else
-        mini->setPixmap(
-            pixmapIcono(a.esImagen ? "photo" : "doc.richtext", Estilo::secundario, 22, dpr));
+    pintarMiniatura(mini, a, dpr);
     h->addWidget(mini);
     auto* v = new QVBoxLayout;
     v->setSpacing(1);
@@ -92,6 +102,22 @@ QWidget* filaArchivo(const ArchivoEstado& a, const std::string& carpeta, qreal d
     return w;
 }
 
+enum Datos { kId = Qt::UserRole, kFirma, kSaliendo };
+const int kAltoFila = kLadoMiniatura + 12;
+
+// What a row shows: it is drawn again only when this changes.
+QString firmaFila(const ArchivoEstado& a, const std::string& carpeta) {
+    std::string f =
+        carpeta + lineaFila(a) + (a.previewAntes ? "p" : "-") + (a.recortado ? "r" : "o");
+    for (const auto& i : insignias(a))
+        f += i.simbolo;
+    return QString::fromStdString(f);
+}
+
+QString clave(const Uuid& id) {
+    return QString::fromStdString(id.texto());
+}
+
 } // namespace
 
 BarraLateral::BarraLateral(VistaPrincipal& vista, QWidget* padre) : QWidget(padre), vista_(vista) {
@@ -106,6 +132,7 @@ BarraLateral::BarraLateral(VistaPrincipal& vista, QWidget* padre) : QWidget(padr
     v->addWidget(titulo);
     lista_ = new QListWidget(this);
     lista_->setObjectName("barraLateral");
+    lista_->setAccessibleName("Archivos");
     lista_->setContextMenuPolicy(Qt::CustomContextMenu);
     lista_->setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
     v->addWidget(lista_, 1);
@@ -122,19 +149,115 @@ BarraLateral::BarraLateral(VistaPrincipal& vista, QWidget* padre) : QWidget(padr
     connect(lista_, &QListWidget::currentItemChanged, this, [this](QListWidgetItem* it) {
         if (actualizando_ || !it) return;
         for (const auto& a : vista_.estado().archivos)
-            if (QString::fromStdString(a.id.texto()) == it->data(Qt::UserRole).toString())
-                vista_.activar(a.id);
+            if (clave(a.id) == it->data(kId).toString()) vista_.activar(a.id);
     });
     connect(lista_, &QWidget::customContextMenuRequested, this, &BarraLateral::menu);
     connect(unir_, &QPushButton::clicked, this,
             [this] { vista_.combinar(vista_.estado().archivos); });
     connect(anadir_, &QPushButton::clicked, this, [this] { vista_.elegirArchivos(); });
-    // A thumbnail arrived ("m:<id>-…"): only its row is made again.
     connect(&CachePrevias::global(), &CachePrevias::lista, this, [this](const QString& c) {
+        // A thumbnail is ready ("m:<id>-…"): only that row's picture changes, so rows keep
+        // their animation.
         if (!c.startsWith("m:")) return;
         const QString id = c.mid(2).section('-', 0, -2);
-        if (firmas_.erase(id)) mostrar(vista_.estado());
+        const auto& archivos = vista_.estado().archivos;
+        const auto a = std::find_if(archivos.begin(), archivos.end(),
+                                    [&](const ArchivoEstado& x) { return clave(x.id) == id; });
+        if (a == archivos.end()) return;
+        for (int i = 0; i < lista_->count(); ++i) {
+            if (lista_->item(i)->data(kId).toString() != id) continue;
+            QWidget* w = lista_->itemWidget(lista_->item(i));
+            if (auto* mini = w ? w->findChild<QLabel*>("miniatura") : nullptr)
+                pintarMiniatura(mini, *a, devicePixelRatioF());
+        }
     });
+}
+
+QListWidgetItem* BarraLateral::nuevaFila(const ArchivoEstado& a, int fila) {
+    auto* it = new QListWidgetItem;
+    lista_->insertItem(fila, it);
+    it->setData(kId, clave(a.id));
+    it->setData(kFirma, firmaFila(a, carpetaDe(a)));
+    it->setSizeHint(QSize(0, kAltoFila));
+    QWidget* w = filaArchivo(a, carpetaDe(a), devicePixelRatioF(), lista_);
+    w->setAccessibleName(QString::fromStdString(a.url.filename().string()));
+    lista_->setItemWidget(it, w);
+    return it;
+}
+
+void BarraLateral::animarFila(QListWidgetItem* it, bool entra, Transicion t) {
+    QWidget* w = lista_->itemWidget(it);
+    if (!w || !isVisible()) {
+        if (!entra) delete it;
+        return;
+    }
+    if (!entra) {
+        it->setData(kSaliendo, true);
+        it->setFlags(Qt::NoItemFlags);
+    }
+    // A row still growing in when it is removed: its entrance stops where it is.
+    for (auto* anterior : w->findChildren<QVariantAnimation*>(Qt::FindDirectChildrenOnly))
+        delete anterior;
+    // The first frame already shows where the animation starts.
+    const int alto = it->sizeHint().height();
+    it->setSizeHint(QSize(0, entra ? 0 : alto));
+    auto* opacidad = new QGraphicsOpacityEffect(w);
+    opacidad->setOpacity(entra ? 0 : 1);
+    w->setGraphicsEffect(opacidad);
+    auto* anim = new QVariantAnimation(w);
+    configurar(anim, t);
+    anim->setStartValue(entra ? 0.0 : double(alto) / kAltoFila);
+    anim->setEndValue(entra ? 1.0 : 0.0);
+    // The item may go first (the list rebuilt): it is reached through its index.
+    const QPersistentModelIndex indice(lista_->indexFromItem(it));
+    const QPointer<QGraphicsOpacityEffect> efecto(opacidad);
+    connect(anim, &QVariantAnimation::valueChanged, w, [this, indice, efecto](const QVariant& v) {
+        const qreal x = v.toReal();
+        if (efecto) efecto->setOpacity(std::clamp(x, 0.0, 1.0));
+        if (QListWidgetItem* i = indice.isValid() ? lista_->itemFromIndex(indice) : nullptr)
+            i->setSizeHint(QSize(0, std::max(0, int(std::lround(kAltoFila * x)))));
+    });
+    connect(anim, &QVariantAnimation::finished, w, [this, indice, w, entra] {
+        if (entra) {
+            w->setGraphicsEffect(nullptr);
+            return;
+        }
+        if (!indice.isValid()) return;
+        actualizando_ = true;
+        delete lista_->itemFromIndex(indice);
+        seleccionarActivo(vista_.estado());
+        actualizando_ = false;
+    });
+    anim->start();
+}
+
+int BarraLateral::filasSaliendo() const {
+    int n = 0;
+    for (int i = 0; i < lista_->count(); ++i)
+        n += lista_->item(i)->data(kSaliendo).toBool() ? 1 : 0;
+    return n;
+}
+
+std::string BarraLateral::carpetaDe(const ArchivoEstado& a) const {
+    const auto c = carpetas_.find(clave(a.id));
+    return c == carpetas_.end() ? std::string() : c->second;
+}
+
+void BarraLateral::reconstruir(const EstadoVentana& e) {
+    lista_->clear();
+    for (const auto& a : e.archivos)
+        nuevaFila(a, lista_->count());
+}
+
+void BarraLateral::seleccionarActivo(const EstadoVentana& e) {
+    QListWidgetItem* activo = nullptr;
+    for (int i = 0; i < lista_->count(); ++i) {
+        auto* it = lista_->item(i);
+        if (e.archivoActivoID && !it->data(kSaliendo).toBool() &&
+            it->data(kId).toString() == clave(*e.archivoActivoID))
+            activo = it;
+    }
+    if (lista_->currentItem() != activo) lista_->setCurrentItem(activo);
 }
 
 void BarraLateral::mostrar(const EstadoVentana& e) {
@@ -142,53 +265,54 @@ void BarraLateral::mostrar(const EstadoVentana& e) {
     unir_->setEnabled(!e.procesando);
     anadir_->setEnabled(!e.procesando);
 
-    // Rows are made only for records that are new or whose row changed, and put in place
-    // without touching the others: a folder adds hundreds of records, one at a time, and
-    // rebuilding every row for each would stall the window.
+    carpetas_.clear();
     const auto carpetas = carpetasDistintivas(e);
+    for (std::size_t i = 0; i < e.archivos.size(); ++i)
+        if (!carpetas[i].empty()) carpetas_[clave(e.archivos[i].id)] = carpetas[i];
     actualizando_ = true;
-    std::set<QString> vigentes;
-    for (const auto& a : e.archivos)
-        vigentes.insert(QString::fromStdString(a.id.texto()));
-    for (int i = lista_->count() - 1; i >= 0; --i)
-        if (!vigentes.count(lista_->item(i)->data(Qt::UserRole).toString())) {
-            firmas_.erase(lista_->item(i)->data(Qt::UserRole).toString());
-            delete lista_->takeItem(i);
-        }
-    for (std::size_t i = 0; i < e.archivos.size(); ++i) {
-        const auto& a = e.archivos[i];
-        const QString id = QString::fromStdString(a.id.texto());
-        std::string firma =
-            carpetas[i] + lineaFila(a) + (a.previewAntes ? "p" : "-") + (a.recortado ? "r" : "o");
-        for (const auto& x : insignias(a))
-            firma += x.simbolo;
-        const int fila = static_cast<int>(i);
-        QListWidgetItem* it = lista_->item(fila);
-        if (!it || it->data(Qt::UserRole).toString() != id) {
-            // Not in this place: a new record (or, never in practice, one that moved).
-            for (int j = fila + 1; j < lista_->count(); ++j)
-                if (lista_->item(j)->data(Qt::UserRole).toString() == id) {
-                    delete lista_->takeItem(j);
-                    break;
-                }
-            it = new QListWidgetItem;
-            it->setData(Qt::UserRole, id);
-            it->setSizeHint(QSize(0, kLadoMiniatura + 12));
-            lista_->insertItem(fila, it);
-            firmas_.erase(id);
-        }
-        if (auto f = firmas_.find(id); f != firmas_.end() && f->second == firma) continue;
-        firmas_[id] = firma;
-        lista_->setItemWidget(it, filaArchivo(a, carpetas[i], devicePixelRatioF(), lista_));
-    }
+    const Transicion t = vista_.transicion();
+    // Rows of records that are gone leave; the others keep their place (records are only
+    // appended or removed), so new ones slide in between them.
+    std::map<QString, QListWidgetItem*> filas;
+    std::vector<QString> quedan;
     for (int i = 0; i < lista_->count(); ++i) {
         auto* it = lista_->item(i);
-        const bool activo =
-            e.archivoActivoID &&
-            it->data(Qt::UserRole).toString() == QString::fromStdString(e.archivoActivoID->texto());
-        if (activo && lista_->currentItem() != it) lista_->setCurrentItem(it);
+        if (it->data(kSaliendo).toBool()) continue;
+        const QString id = it->data(kId).toString();
+        if (std::none_of(e.archivos.begin(), e.archivos.end(),
+                         [&](const ArchivoEstado& a) { return clave(a.id) == id; }))
+            animarFila(it, false, t);
+        else {
+            filas[id] = it;
+            quedan.push_back(id);
+        }
     }
-    if (!e.archivoActivoID) lista_->setCurrentItem(nullptr);
+    std::vector<QString> orden;
+    for (const auto& a : e.archivos)
+        if (filas.count(clave(a.id))) orden.push_back(clave(a.id));
+    if (e.archivos.empty() || orden != quedan) {
+        reconstruir(e);
+    } else {
+        QListWidgetItem* anterior = nullptr;
+        for (const auto& a : e.archivos) {
+            auto f = filas.find(clave(a.id));
+            if (f == filas.end()) {
+                const int fila = anterior ? lista_->row(anterior) + 1 : 0;
+                anterior = nuevaFila(a, fila);
+                animarFila(anterior, true, t);
+                continue;
+            }
+            anterior = f->second;
+            if (const QString firma = firmaFila(a, carpetaDe(a));
+                anterior->data(kFirma).toString() != firma) {
+                anterior->setData(kFirma, firma);
+                QWidget* w = filaArchivo(a, carpetaDe(a), devicePixelRatioF(), lista_);
+                w->setAccessibleName(QString::fromStdString(a.url.filename().string()));
+                lista_->setItemWidget(anterior, w);
+            }
+        }
+    }
+    seleccionarActivo(e);
     actualizando_ = false;
 }
 
@@ -204,11 +328,11 @@ QStringList BarraLateral::entradasMenu(const Uuid& id) const {
 
 void BarraLateral::menu(const QPoint& punto) {
     QListWidgetItem* it = lista_->itemAt(punto);
-    if (!it) return;
-    const QString clave = it->data(Qt::UserRole).toString();
+    if (!it || it->data(kSaliendo).toBool()) return;
+    const QString elegida = it->data(kId).toString();
     std::optional<Uuid> id;
     for (const auto& a : vista_.estado().archivos)
-        if (QString::fromStdString(a.id.texto()) == clave) id = a.id;
+        if (clave(a.id) == elegida) id = a.id;
     if (!id) return;
     QMenu m(this);
     for (const QString& entrada : entradasMenu(*id)) {

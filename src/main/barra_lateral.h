@@ -1,5 +1,6 @@
 #pragma once
 #include "modelo/estado_ventana.h"
+#include "vistas/animacion.h"
 
 #include <QListWidget>
 #include <QPushButton>
@@ -25,15 +26,24 @@ public:
     // The context menu's entries for a record, as they would be shown.
     QStringList entradasMenu(const Uuid& id) const;
 
+    // Rows still on their way out (shrinking and fading), not counted in lista().
+    int filasSaliendo() const;
+
 private:
     void menu(const QPoint& p);
+    void reconstruir(const EstadoVentana& e);
+    QListWidgetItem* nuevaFila(const ArchivoEstado& a, int fila);
+    // The folder a row names beside its line when another record shares its file name.
+    std::string carpetaDe(const ArchivoEstado& a) const;
+    // Grows a new row into place, or shrinks and fades a row out and then removes it.
+    void animarFila(QListWidgetItem* it, bool entra, Transicion t);
+    void seleccionarActivo(const EstadoVentana& e);
     VistaPrincipal& vista_;
     QListWidget* lista_;
     QPushButton* unir_;
     QPushButton* anadir_;
-    // What each row shows, by record id: a row is made again only when this changes.
-    std::map<QString, std::string> firmas_;
     bool actualizando_ = false;
+    std::map<QString, std::string> carpetas_;
 };
 
 } // namespace Livora

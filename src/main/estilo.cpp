@@ -114,7 +114,6 @@ QPushButton[prominente="true"]:disabled { background: #b9c3f4; color: white; }
 QScrollArea { background: transparent; border: none; }
 QLineEdit { border: 1px solid #d2d2d7; border-radius: 6px; padding: 3px 6px; background: white; }
 QFrame#fila { border-radius: 8px; }
-QFrame#fila[elegida="true"] { background: rgba(79,107,237,0.14); }
 QLabel#nombreFila { font-weight: 500; }
 QLabel#detalleFila { color: #6e6e73; font-size: 11px; }
 QLabel#ahorro { font-weight: 700; font-size: 11px; color: #e07a10; }

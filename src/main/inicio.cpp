@@ -4,6 +4,7 @@
 #include "main/iconos.h"
 #include "main/progreso.h"
 #include "main/textos.h"
+#include "vistas/animacion.h"
 
 #include <QHBoxLayout>
 #include <QPainterPath>
@@ -16,11 +17,18 @@ TarjetaInicio::TarjetaInicio(std::string simbolo, QString titulo, QString texto,
     : QAbstractButton(padre), simbolo_(std::move(simbolo)), titulo_(std::move(titulo)),
       texto_(std::move(texto)), chips_(std::move(chips)) {
     setCursor(Qt::PointingHandCursor);
+    // Reached with Tab and pressed with Space; a click does not leave a focus ring.
+    setFocusPolicy(Qt::TabFocus);
     setAccessibleName(titulo_);
+    setAccessibleDescription(QString(texto_).replace('\n', ' '));
     setMinimumSize(340, 230);
     anim_ = new QPropertyAnimation(this, "realce", this);
-    anim_->setDuration(420);
-    anim_->setEasingCurve(QEasingCurve::OutBack);
+    configurar(anim_, Transicion::MuelleVivo);
+}
+
+void TarjetaInicio::focusInEvent(QFocusEvent* e) {
+    QAbstractButton::focusInEvent(e);
+    update();
 }
 
 void TarjetaInicio::setResaltada(bool si) {
@@ -43,6 +51,11 @@ void TarjetaInicio::paintEvent(QPaintEvent*) {
     p.scale(escala, escala);
     p.translate(-rect().center());
     Estilo::pintarCristal(p, base, 22, underMouse() || isDown() ? 0.78 : 0.62);
+    if (hasFocus()) {
+        p.setPen(QPen(Estilo::acento, 2));
+        p.setBrush(Qt::NoBrush);
+        p.drawRoundedRect(base.adjusted(1, 1, -1, -1), 21, 21);
+    }
     if (realce_ > 0.01) {
         QPen pen(Estilo::acento, 2, Qt::CustomDashLine);
         pen.setDashPattern({4, 3}); // 8 on, 6 off at width 2
@@ -96,15 +109,49 @@ void TarjetaInicio::paintEvent(QPaintEvent*) {
     }
 }
 
+SimboloRebote::SimboloRebote(std::string simbolo, int lado, QWidget* padre)
+    : QWidget(padre), simbolo_(std::move(simbolo)), lado_(lado) {
+    // A squash, a stretch past its size, and back: about half a second.
+    anim_ = new QVariantAnimation(this);
+    anim_->setDuration(560);
+    anim_->setStartValue(1.0);
+    anim_->setKeyValueAt(0.18, 0.84);
+    anim_->setKeyValueAt(0.5, 1.18);
+    anim_->setKeyValueAt(0.78, 0.96);
+    anim_->setEndValue(1.0);
+    anim_->setEasingCurve(QEasingCurve::InOutSine);
+    connect(anim_, &QVariantAnimation::valueChanged, this, [this](const QVariant& v) {
+        escala_ = v.toReal();
+        update();
+    });
+    setSizePolicy(QSizePolicy::Preferred, QSizePolicy::Fixed);
+}
+
+QSize SimboloRebote::sizeHint() const {
+    return {lado_ * 2, int(lado_ * 1.4)};
+}
+
+void SimboloRebote::rebotar() {
+    anim_->stop();
+    anim_->start();
+}
+
+void SimboloRebote::paintEvent(QPaintEvent*) {
+    QPainter p(this);
+    p.setRenderHint(QPainter::SmoothPixmapTransform);
+    const QPixmap px = pixmapIcono(simbolo_, Estilo::acento, lado_, 2);
+    p.translate(QRectF(rect()).center());
+    p.scale(escala_, escala_);
+    p.drawPixmap(QPointF(-lado_ / 2.0, -lado_ / 2.0), px);
+}
+
 PantallaInicio::PantallaInicio(QWidget* padre) : QWidget(padre) {
     setObjectName("inicio");
     auto* v = new QVBoxLayout(this);
     v->setContentsMargins(40, 40, 40, 40);
     v->setSpacing(10);
     v->addStretch(1);
-    simbolo_ = new QLabel(this);
-    simbolo_->setAlignment(Qt::AlignCenter);
-    simbolo_->setPixmap(pixmapIcono("wand.and.sparkles", Estilo::acento, 40, 2));
+    simbolo_ = new SimboloRebote("wand.and.sparkles", 40, this);
     v->addWidget(simbolo_);
     auto* titulo = new QLabel("Livora", this);
     titulo->setAlignment(Qt::AlignCenter);
@@ -170,8 +217,7 @@ void PantallaInicio::mostrar(const EstadoVentana& e) {
     abrir_->setResaltada(e.arrastrando);
     if (e.arrastrando != arrastrando_) {
         arrastrando_ = e.arrastrando;
-        simbolo_->setPixmap(
-            pixmapIcono("wand.and.sparkles", Estilo::acento, arrastrando_ ? 46 : 40, 2));
+        simbolo_->rebotar();
     }
     progreso_->setVisible(e.procesando);
     mostrarProgreso(progreso_, e);

@@ -6,6 +6,7 @@
 #include <QProgressBar>
 #include <QPropertyAnimation>
 #include <QPushButton>
+#include <QVariantAnimation>
 #include <QWidget>
 
 #include <string>
@@ -34,6 +35,7 @@ public:
 protected:
     void paintEvent(QPaintEvent*) override;
     void enterEvent(QEnterEvent*) override { update(); }
+    void focusInEvent(QFocusEvent* e) override;
     void leaveEvent(QEvent*) override { update(); }
 
 private:
@@ -45,6 +47,25 @@ private:
     QPropertyAnimation* anim_;
 };
 
+// The start screen's wand, which bounces whenever a drag comes over the window or leaves.
+class SimboloRebote : public QWidget {
+    Q_OBJECT
+public:
+    SimboloRebote(std::string simbolo, int lado, QWidget* padre);
+    void rebotar();
+    bool rebotando() const { return anim_->state() == QAbstractAnimation::Running; }
+    QSize sizeHint() const override;
+
+protected:
+    void paintEvent(QPaintEvent*) override;
+
+private:
+    std::string simbolo_;
+    int lado_;
+    qreal escala_ = 1;
+    QVariantAnimation* anim_;
+};
+
 // The start screen shown while no file is open.
 class PantallaInicio : public QWidget {
     Q_OBJECT
@@ -54,6 +75,7 @@ public:
     TarjetaInicio* tarjetaAbrir() const { return abrir_; }
     TarjetaInicio* tarjetaUnir() const { return unir_; }
     QString lineaEstado() const;
+    SimboloRebote* varita() const { return simbolo_; }
 
 Q_SIGNALS:
     void abrirPulsado();
@@ -65,7 +87,7 @@ protected:
     void paintEvent(QPaintEvent*) override;
 
 private:
-    QLabel* simbolo_;
+    SimboloRebote* simbolo_;
     TarjetaInicio* abrir_;
     TarjetaInicio* unir_;
     QProgressBar* progreso_;

@@ -14,8 +14,10 @@
 #include <QApplication>
 #include <QDrag>
 #include <QHBoxLayout>
+#include <QKeyEvent>
 #include <QMimeData>
 #include <QMouseEvent>
+#include <QPainter>
 #include <QScrollArea>
 #include <QUrl>
 
@@ -23,23 +25,41 @@ namespace Livora {
 
 // ---- Alternative row ----------------------------------------------------------------------
 
+class FilaVariante::EnManejador {
+public:
+    explicit EnManejador(FilaVariante* f) : f_(f) { ++f_->ocupada_; }
+    ~EnManejador() {
+        if (--f_->ocupada_ == 0 && f_->retirada_) f_->deleteLater();
+    }
+    EnManejador(const EnManejador&) = delete;
+    EnManejador& operator=(const EnManejador&) = delete;
+
+private:
+    FilaVariante* f_;
+};
+
 FilaVariante::FilaVariante(const Variante& v, const QString& ahorro, bool verde, bool elegida,
                            QWidget* padre)
-    : QFrame(padre), id_(v.id), archivo_(v.urlTemp) {
+    : QFrame(padre), id_(v.id), archivo_(v.urlTemp), elegida_(elegida) {
     setObjectName("fila");
     setToolTip("Clic: previsualizar · arrastra esta fila a una carpeta, un correo o un chat "
                "para soltar el archivo");
     setCursor(Qt::PointingHandCursor);
-    // Looks come from the window's style sheet (rules on these names): a style sheet per
-    // widget made rebuilding the rows cost milliseconds on every refresh.
-    setProperty("elegida", elegida);
+    // Reached with Tab (a click does not take the focus from a field).
+    setFocusPolicy(Qt::TabFocus);
+    resalte_ = elegida ? 1 : 0;
+    anim_ = new QVariantAnimation(this);
+    connect(anim_, &QVariantAnimation::valueChanged, this, [this](const QVariant& x) {
+        resalte_ = x.toReal();
+        update();
+    });
     auto* h = new QHBoxLayout(this);
     h->setContentsMargins(8, 4, 8, 4);
     h->setSpacing(10);
-    auto* marca = new QLabel(this);
-    marca->setPixmap(elegida ? pixmapIcono("checkmark.circle.fill", Estilo::acento, 17, 2)
-                             : pixmapIcono("circle", Estilo::terciario, 17, 2));
-    h->addWidget(marca);
+    marca_ = new QLabel(this);
+    marca_->setPixmap(elegida ? pixmapIcono("checkmark.circle.fill", Estilo::acento, 17, 2)
+                              : pixmapIcono("circle", Estilo::terciario, 17, 2));
+    h->addWidget(marca_);
     auto* izq = new QVBoxLayout;
     izq->setSpacing(0);
     auto* nombre = new QLabel(QString::fromStdString(v.nombre), this);
@@ -51,7 +71,8 @@ FilaVariante::FilaVariante(const Variante& v, const QString& ahorro, bool verde,
     h->addLayout(izq, 1);
     auto* der = new QVBoxLayout;
     der->setSpacing(0);
-    auto* tam = new QLabel(QString::fromStdString(formatoBytes(v.bytes)), this);
+    const QString tamano = QString::fromStdString(formatoBytes(v.bytes));
+    auto* tam = new QLabel(tamano, this);
     tam->setAlignment(Qt::AlignRight);
     auto* aho = new QLabel(ahorro, this);
     aho->setObjectName("ahorro");
@@ -60,6 +81,62 @@ FilaVariante::FilaVariante(const Variante& v, const QString& ahorro, bool verde,
     der->addWidget(tam);
     der->addWidget(aho);
     h->addLayout(der);
+    QStringList partes{QString::fromStdString(v.nombre), QString::fromStdString(v.detalle), tamano,
+                       ahorro};
+    partes.removeAll(QString());
+    setAccessibleName(partes.join(", "));
+}
+
+void FilaVariante::setElegida(bool si, Transicion t) {
+    if (si == elegida_) return;
+    elegida_ = si;
+    marca_->setPixmap(si ? pixmapIcono("checkmark.circle.fill", Estilo::acento, 17, 2)
+                         : pixmapIcono("circle", Estilo::terciario, 17, 2));
+    anim_->stop();
+    configurar(anim_, t);
+    anim_->setStartValue(resalte_);
+    anim_->setEndValue(si ? 1.0 : 0.0);
+    anim_->start();
+}
+
+void FilaVariante::retirar() {
+    if (retirada_) return;
+    retirada_ = true;
+    hide();
+    if (ocupada_ == 0) deleteLater();
+}
+
+void FilaVariante::paintEvent(QPaintEvent* e) {
+    {
+        QPainter p(this);
+        p.setRenderHint(QPainter::Antialiasing);
+        const QRectF r = QRectF(rect()).adjusted(0.5, 0.5, -0.5, -0.5);
+        if (resalte_ > 0.001) {
+            QColor fondo = Estilo::acento;
+            fondo.setAlphaF(0.14 * std::clamp(resalte_, 0.0, 1.2));
+            p.setPen(Qt::NoPen);
+            p.setBrush(fondo);
+            p.drawRoundedRect(r, 8, 8);
+        }
+        if (hasFocus()) {
+            p.setPen(QPen(Estilo::acento, 1.5));
+            p.setBrush(Qt::NoBrush);
+            p.drawRoundedRect(r.adjusted(0.5, 0.5, -0.5, -0.5), 8, 8);
+        }
+    }
+    QFrame::paintEvent(e);
+}
+
+void FilaVariante::elegir() {
+    Q_EMIT elegida(id_);
+}
+
+void FilaVariante::keyPressEvent(QKeyEvent* e) {
+    EnManejador g(this);
+    if (e->key() == Qt::Key_Space || e->key() == Qt::Key_Return || e->key() == Qt::Key_Enter)
+        elegir();
+    else
+        QFrame::keyPressEvent(e);
 }
 
 void FilaVariante::mousePressEvent(QMouseEvent* e) {
@@ -68,6 +145,7 @@ void FilaVariante::mousePressEvent(QMouseEvent* e) {
 }
 
 void FilaVariante::mouseMoveEvent(QMouseEvent* e) {
+    EnManejador g(this);
     if (!(e->buttons() & Qt::LeftButton) || arrastre_) return;
     if ((e->position().toPoint() - inicio_).manhattanLength() < QApplication::startDragDistance())
         return;
@@ -85,7 +163,8 @@ void FilaVariante::mouseMoveEvent(QMouseEvent* e) {
 }
 
 void FilaVariante::mouseReleaseEvent(QMouseEvent*) {
-    if (!arrastre_) Q_EMIT elegida(id_);
+    EnManejador g(this);
+    if (!arrastre_) elegir();
 }
 
 // ---- Inspector ------------------------------------------------------------------------------
@@ -97,6 +176,8 @@ Inspector::Inspector(VistaPrincipal& vista, QWidget* padre) : QWidget(padre), vi
     v->setContentsMargins(0, 0, 0, 0);
     v->setSpacing(0);
     auto* scroll = new QScrollArea(this);
+    // Tab goes to the controls inside, not to the scrolling frame around them.
+    scroll->setFocusPolicy(Qt::NoFocus);
     scroll->setWidgetResizable(true);
     scroll->setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
     formulario_ = new QWidget(scroll);
@@ -180,12 +261,18 @@ Inspector::Inspector(VistaPrincipal& vista, QWidget* padre) : QWidget(padre), vi
 }
 
 QList<FilaVariante*> Inspector::filas() const {
-    return formulario_->findChildren<FilaVariante*>();
+    QList<FilaVariante*> r;
+    for (FilaVariante* f : formulario_->findChildren<FilaVariante*>())
+        if (!f->retirada()) r << f;
+    return r;
 }
 
 void Inspector::reconstruirFilas(const EstadoVentana& e) {
     while (auto* it = filasLayout_->takeAt(0)) {
-        delete it->widget();
+        if (auto* fila = qobject_cast<FilaVariante*>(it->widget()))
+            fila->retirar();
+        else
+            delete it->widget();
         delete it;
     }
     const ArchivoEstado* a = e.archivoActivo();
@@ -219,14 +306,16 @@ void Inspector::mostrar(const EstadoVentana& e) {
         firma_.clear();
         return;
     }
-    // Rows are rebuilt only when the alternatives or the choice changed.
-    std::string firma = a->id.texto() + (a->seleccionada ? a->seleccionada->texto() : "-") +
-                        (e.procesando ? "p" : "");
+    // Rows are rebuilt only when the alternatives changed; a new choice moves between them.
+    std::string firma = a->id.texto() + (e.procesando ? "p" : "");
     for (const auto& v : a->variantes)
         firma += v.id.texto();
     if (firma != firma_) {
         firma_ = firma;
         reconstruirFilas(e);
+    } else {
+        for (FilaVariante* f : filas())
+            f->setElegida(a->seleccionada == f->id(), vista_.transicion());
     }
     metadatos_->setVisible(a->esImagen);
     metadatos_->setQuitarMetadatos(e.ajustes.quitarMetadatos);

@@ -1,10 +1,12 @@
 #pragma once
 #include "modelo/estado_ventana.h"
+#include "vistas/animacion.h"
 
 #include <QFrame>
 #include <QLabel>
 #include <QPushButton>
 #include <QVBoxLayout>
+#include <QVariantAnimation>
 #include <QWidget>
 
 namespace Livora {
@@ -15,8 +17,8 @@ class FilaMetadatos;
 class FilaObjetivo;
 class ControlesPersonalizada;
 
-// One alternative: choice mark, name and detail, size and saving. Click chooses it; a
-// drag carries its temporary file out of the window.
+// One alternative: choice mark, name and detail, size and saving. Click (or Space from
+// the keyboard) chooses it; a drag carries its temporary file out of the window.
 class FilaVariante : public QFrame {
     Q_OBJECT
 public:
@@ -24,20 +26,39 @@ public:
                  QWidget* padre);
     const Uuid& id() const { return id_; }
     const Ruta& archivo() const { return archivo_; }
+    bool esElegida() const { return elegida_; }
+    // The chosen look comes and goes with the change's transition.
+    void setElegida(bool si, Transicion t);
+    // Takes the row out of the inspector. Choosing a row or a drag out of it can replace
+    // every row while the row is still inside its own event handler (a drag even runs a
+    // nested event loop): it is then deleted only once that handler has returned.
+    void retirar();
+    bool retirada() const { return retirada_; }
 
 Q_SIGNALS:
     void elegida(const Uuid& id);
 
 protected:
+    void paintEvent(QPaintEvent* e) override;
     void mousePressEvent(QMouseEvent* e) override;
     void mouseMoveEvent(QMouseEvent* e) override;
     void mouseReleaseEvent(QMouseEvent* e) override;
+    void keyPressEvent(QKeyEvent* e) override;
 
 private:
+    // Marks the row busy for the length of one of its handlers.
+    class EnManejador;
+    void elegir();
     Uuid id_;
     Ruta archivo_;
+    QLabel* marca_;
+    QVariantAnimation* anim_;
+    qreal resalte_ = 0;
+    bool elegida_ = false;
     QPoint inicio_;
     bool arrastre_ = false;
+    int ocupada_ = 0;
+    bool retirada_ = false;
 };
 
 // The inspector column: metadata switch, "Salidas" with the rows and the target size,

@@ -1,6 +1,7 @@
 #include "main/instancia.h"
 
 #include <QLocalSocket>
+#include <QRegularExpression>
 
 #include <unistd.h>
 
@@ -10,7 +11,12 @@ InstanciaUnica::InstanciaUnica(QString nombre, QObject* padre)
     : QObject(padre), nombre_(std::move(nombre)) {}
 
 QString InstanciaUnica::nombrePorDefecto() {
-    return QStringLiteral("livora-%1").arg(getuid());
+    // Per user and per display: a launch in another session (another X display or Wayland
+    // socket of the same user) opens its own window instead of feeding one nobody sees.
+    QString pantalla = qEnvironmentVariable("WAYLAND_DISPLAY");
+    if (pantalla.isEmpty()) pantalla = qEnvironmentVariable("DISPLAY");
+    pantalla.replace(QRegularExpression("[^A-Za-z0-9._-]"), "_");
+    return QStringLiteral("livora-%1-%2").arg(getuid()).arg(pantalla);
 }
 
 bool InstanciaUnica::enviar(const QStringList& rutas) {

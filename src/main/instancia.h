@@ -5,7 +5,7 @@
 
 namespace Livora {
 
-// One running window per user: a second launch hands its files to the first through a
+// One running window per user and display: a second launch hands its files to the first through a
 // local socket and exits.
 class InstanciaUnica : public QObject {
     Q_OBJECT

@@ -1,6 +1,7 @@
 #include "main/motor_ventana.h"
 
 #include "motor/codec.h"
+#include "motor/fondo.h"
 #include "motor/ingesta.h"
 #include "motor/ingesta_pdf.h"
 #include "motor/pdf.h"
@@ -54,6 +55,10 @@ MotorVentana MotorVentana::real() {
         auto r = unirArchivos(entradasUnion(archivos));
         if (!r) return r.error();
         return Union{r->combinado, r->bytesOriginal, r->omitidos};
+    };
+    m.modeloFondo = [](bool cargar) {
+        iniciarMotor();
+        return Livora::modeloFondo(cargar);
     };
     return m;
 }

@@ -41,6 +41,9 @@ struct MotorVentana {
                                        const ControlTrabajo&)>
         variantesPDF;
 
+    // The background-removal model, or why it cannot run; `cargar` loads the network.
+    std::function<Resultado<Ruta>(bool cargar)> modeloFondo;
+
     static MotorVentana real();
 };
 

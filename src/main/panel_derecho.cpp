@@ -34,36 +34,69 @@ PastillaPeso::PastillaPeso(QWidget* padre) : QWidget(padre) {
     setToolTip("Divisor para comparar · pellizca o doble clic para zoom · espacio alterna "
                "antes/después");
     setFixedHeight(44);
+    anim_ = new QVariantAnimation(this);
+    anim_->setStartValue(0.0);
+    anim_->setEndValue(1.0);
+    connect(anim_, &QVariantAnimation::valueChanged, this, [this](const QVariant& v) {
+        avance_ = v.toReal();
+        update();
+    });
 }
 
-void PastillaPeso::setValores(std::int64_t original, std::int64_t bytes, const QString& ahorro) {
+void PastillaPeso::setValores(std::int64_t original, std::int64_t bytes, const QString& ahorro,
+                              Transicion t) {
+    const QString salida = QString::fromStdString(formatoBytes(bytes));
     original_ = QString::fromStdString(formatoBytes(original));
-    salida_ = QString::fromStdString(formatoBytes(bytes));
-    ahorro_ = ahorro;
     verde_ = esAhorro(bytes, original);
+    if (salida != salida_ || ahorro != ahorro_) {
+        // The first values, or a pill nobody sees, just take their place.
+        const bool animar = isVisible() && !salida_.isEmpty();
+        salidaAntes_ = salida_;
+        ahorroAntes_ = ahorro_;
+        salida_ = salida;
+        ahorro_ = ahorro;
+        anim_->stop();
+        avance_ = 1;
+        if (animar) {
+            configurar(anim_, t);
+            avance_ = 0;
+            anim_->start();
+        }
+    }
+    setAccessibleName(original_ + " → " + salida_ + ", " + ahorro_);
     updateGeometry();
     update();
 }
 
-QSize PastillaPeso::sizeHint() const {
+qreal PastillaPeso::anchoPara(const QString& salida, const QString& ahorro) const {
     QFont f = font();
     Estilo::escalar(f, 1.25);
     f.setWeight(QFont::Medium);
-    const QFontMetrics fm(f);
+    const QFontMetricsF fm(f);
     QFont fb = font();
     fb.setBold(true);
-    const QFontMetrics fmb(fb);
-    const int w = 18 + fm.horizontalAdvance(original_) + 12 + 18 + 12 +
-                  fm.horizontalAdvance(salida_) + 12 + fmb.horizontalAdvance(ahorro_) + 20 + 18;
-    return {w, 44};
+    const QFontMetricsF fmb(fb);
+    return 18 + fm.horizontalAdvance(original_) + 12 + 18 + 12 + fm.horizontalAdvance(salida) + 12 +
+           fmb.horizontalAdvance(ahorro) + 20 + 18;
+}
+
+QSize PastillaPeso::sizeHint() const {
+    return {int(std::ceil(
+                std::max(anchoPara(salida_, ahorro_), anchoPara(salidaAntes_, ahorroAntes_)))),
+            44};
 }
 
 void PastillaPeso::paintEvent(QPaintEvent*) {
     QPainter p(this);
     p.setRenderHint(QPainter::Antialiasing);
-    const QSize h = sizeHint();
-    QRectF r((width() - h.width()) / 2.0, 2, h.width(), 40);
+    const qreal a = avance_;
+    const qreal ancho =
+        a >= 1 ? anchoPara(salida_, ahorro_)
+               : anchoPara(salidaAntes_, ahorroAntes_) +
+                     (anchoPara(salida_, ahorro_) - anchoPara(salidaAntes_, ahorroAntes_)) * a;
+    QRectF r((width() - ancho) / 2.0, 2, ancho, 40);
     Estilo::pintarCristal(p, r, 20, 0.85);
+    p.setClipRect(r);
     QFont f = font();
     Estilo::escalar(f, 1.25);
     f.setWeight(QFont::Medium);
@@ -78,10 +111,27 @@ void PastillaPeso::paintEvent(QPaintEvent*) {
     p.drawPixmap(QPointF(x, r.center().y() - 9),
                  pixmapIcono("arrow.right", Estilo::acento, 18, devicePixelRatioF()));
     x += 18 + 12;
+    // The new number rises into place while the old one leaves upwards, fading.
+    const qreal subida = r.height() * 0.6;
+    auto rodar = [&](const QString& nuevo, const QString& viejo, const QRectF& caja, int alin) {
+        const qreal entra = std::clamp(a, 0.0, 1.0);
+        if (entra < 1 && !viejo.isEmpty()) {
+            p.setOpacity(1 - entra);
+            p.drawText(caja.translated(0, -subida * a), alin, viejo);
+        }
+        p.setOpacity(entra);
+        p.drawText(caja.translated(0, subida * (1 - a)), alin, nuevo);
+        p.setOpacity(1);
+    };
     p.setPen(Estilo::texto);
-    p.drawText(QRectF(x, r.top(), fm.horizontalAdvance(salida_) + 2, r.height()), Qt::AlignVCenter,
-               salida_);
-    x += fm.horizontalAdvance(salida_) + 12;
+    const qreal anchoSalida =
+        std::max(fm.horizontalAdvance(salida_), fm.horizontalAdvance(salidaAntes_));
+    rodar(salida_, salidaAntes_, QRectF(x, r.top(), anchoSalida + 2, r.height()),
+          Qt::AlignVCenter | Qt::AlignLeft);
+    x += fm.horizontalAdvance(salida_) +
+         (fm.horizontalAdvance(salidaAntes_) - fm.horizontalAdvance(salida_)) *
+             (1 - std::clamp(a, 0.0, 1.0)) +
+         12;
     QFont fb = font();
     fb.setBold(true);
     const QFontMetricsF fmb(fb);
@@ -95,7 +145,8 @@ void PastillaPeso::paintEvent(QPaintEvent*) {
     p.drawRoundedRect(cap, cap.height() / 2, cap.height() / 2);
     p.setFont(fb);
     p.setPen(color);
-    p.drawText(cap, Qt::AlignCenter, ahorro_);
+    p.setClipRect(cap);
+    rodar(ahorro_, ahorroAntes_, cap, Qt::AlignCenter);
 }
 
 // ---- Content area ------------------------------------------------------------------------------
@@ -132,7 +183,9 @@ QWidget* PanelDerecho::paginaModo(const QString& titulo, const QString& nota, QL
 PanelDerecho::PanelDerecho(VistaPrincipal& vista, QWidget* padre) : QWidget(padre), vista_(vista) {
     setMinimumSize(480, 420);
     pila_ = new QStackedLayout(this);
-    pila_->setContentsMargins(16, 16, 16, 16);
+    // A stacked layout gives its pages the whole rectangle, margins or not: the padding
+    // belongs to the widget.
+    setContentsMargins(16, 16, 16, 16);
 
     // Comparison: the comparator over the pill.
     comparacion_ = new QWidget(this);
@@ -246,7 +299,7 @@ void PanelDerecho::mostrar(const EstadoVentana& e) {
             comparador_->setDespues(proveedorArchivo(v->urlTemp, contrasena));
         }
         pastilla_->setValores(a->bytesOriginal, v->bytes,
-                              QString::fromStdString(ahorroActivo(e, *v)));
+                              QString::fromStdString(ahorroActivo(e, *v)), vista_.transicion());
         deshacerRecorte_->setVisible(a->esImagen && a->recortado);
         filtros_->setVisible(e.mostrarFiltros && a->esImagen);
         if (filtros_->isVisibleTo(this)) {

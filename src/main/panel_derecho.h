@@ -1,9 +1,11 @@
 #pragma once
 #include "modelo/estado_ventana.h"
+#include "vistas/animacion.h"
 
 #include <QLabel>
 #include <QPushButton>
 #include <QStackedLayout>
+#include <QVariantAnimation>
 #include <QWidget>
 
 namespace Livora {
@@ -22,22 +24,30 @@ class SelectorEmoji;
 enum class Contenido { Organizador, Texto, Recorte, Comparacion, Vacio };
 Contenido contenidoPara(const EstadoVentana& e);
 
-// The size pill under the comparison: original → output and the saving capsule.
+// The size pill under the comparison: original → output and the saving capsule. A new
+// output size rolls in over the old one while the capsule springs to its new width.
 class PastillaPeso : public QWidget {
     Q_OBJECT
 public:
     explicit PastillaPeso(QWidget* padre = nullptr);
-    void setValores(std::int64_t original, std::int64_t bytes, const QString& ahorro);
+    void setValores(std::int64_t original, std::int64_t bytes, const QString& ahorro,
+                    Transicion t = Transicion::Muelle);
     QString textoAhorro() const { return ahorro_; }
+    QString textoSalida() const { return salida_; }
     bool esVerde() const { return verde_; }
+    bool cambiando() const { return anim_->state() == QAbstractAnimation::Running; }
     QSize sizeHint() const override;
 
 protected:
     void paintEvent(QPaintEvent*) override;
 
 private:
+    qreal anchoPara(const QString& salida, const QString& ahorro) const;
     QString original_, salida_, ahorro_;
+    QString salidaAntes_, ahorroAntes_;
     bool verde_ = false;
+    qreal avance_ = 1;
+    QVariantAnimation* anim_;
 };
 
 class PanelDerecho : public QWidget {

@@ -9,17 +9,60 @@
 #include "main/progreso.h"
 #include "main/textos.h"
 
+#include <QAbstractItemView>
+#include <QAbstractSlider>
+#include <QAbstractSpinBox>
+#include <QApplication>
+#include <QComboBox>
 #include <QDragEnterEvent>
 #include <QHBoxLayout>
+#include <QLineEdit>
 #include <QMenu>
 #include <QMenuBar>
 #include <QMimeData>
+#include <QPlainTextEdit>
 #include <QProgressBar>
 #include <QShortcut>
 #include <QSplitter>
+#include <QTextEdit>
 #include <QVBoxLayout>
 
 namespace Livora {
+
+namespace {
+
+// Widgets that edit their value with Up and Down: while one has the focus the arrows are
+// its own and do not move the chosen alternative.
+bool editaConFlechas(const QObject* o) {
+    return qobject_cast<const QLineEdit*>(o) || qobject_cast<const QAbstractSpinBox*>(o) ||
+           qobject_cast<const QAbstractSlider*>(o) || qobject_cast<const QTextEdit*>(o) ||
+           qobject_cast<const QPlainTextEdit*>(o) || qobject_cast<const QComboBox*>(o) ||
+           qobject_cast<const QAbstractItemView*>(o);
+}
+
+bool visitable(const QWidget* w) {
+    return w->isVisible() && w->isEnabled() && (w->focusPolicy() & Qt::TabFocus) &&
+           !w->focusProxy();
+}
+
+// The visitable widgets inside `zona`, as read: by rows (centres less than half a typical
+// row apart share one), then left to right.
+QList<QWidget*> enOrdenDeLectura(QWidget* zona) {
+    QList<QWidget*> r;
+    if (!zona->isVisible()) return r;
+    for (QWidget* w : zona->findChildren<QWidget*>())
+        if (visitable(w)) r << w;
+    const QWidget* ventana = zona->window();
+    auto clave = [ventana](const QWidget* w) {
+        const QPoint c = w->mapTo(ventana, w->rect().center());
+        return std::pair(c.y() / 12, c.x());
+    };
+    std::stable_sort(r.begin(), r.end(),
+                     [&](const QWidget* a, const QWidget* b) { return clave(a) < clave(b); });
+    return r;
+}
+
+} // namespace
 
 VentanaPrincipal::VentanaPrincipal(VistaPrincipal& vista, QWidget* padre)
     : QMainWindow(padre), vista_(vista) {
@@ -57,13 +100,22 @@ VentanaPrincipal::VentanaPrincipal(VistaPrincipal& vista, QWidget* padre)
     pila_->addWidget(espacio_);
     setCentralWidget(pila_);
 
-    // The inspector slides in and out from the trailing edge.
+    // The inspector slides in and out from the trailing edge, the sidebar from the leading
+    // one.
     deslizar_ = new QVariantAnimation(this);
-    deslizar_->setDuration(350);
-    deslizar_->setEasingCurve(QEasingCurve::OutCubic);
+    configurar(deslizar_, Transicion::Muelle);
     connect(deslizar_, &QVariantAnimation::valueChanged, this, [this](const QVariant& v) {
-        inspector_->setFixedWidth(v.toInt());
+        inspector_->setFixedWidth(std::max(0, v.toInt()));
         inspector_->setVisible(v.toInt() > 0);
+    });
+    deslizarLateral_ = new QVariantAnimation(this);
+    configurar(deslizarLateral_, Transicion::Muelle);
+    connect(deslizarLateral_, &QVariantAnimation::valueChanged, this,
+            [this](const QVariant& v) { lateral_->setMaximumWidth(std::max(0, v.toInt())); });
+    connect(deslizarLateral_, &QVariantAnimation::finished, this, [this] {
+        lateral_->setVisible(lateralVisible_);
+        lateral_->setMinimumWidth(210);
+        lateral_->setMaximumWidth(320);
     });
 
     construirBarra();
@@ -76,8 +128,13 @@ VentanaPrincipal::VentanaPrincipal(VistaPrincipal& vista, QWidget* padre)
     app->addAction("Salir", QKeySequence::Quit, this, &QWidget::close);
     auto* archivo = menuBar()->addMenu("Archivo");
     archivo->addAction("Abrir…", QKeySequence::Open, this, [this] { vista_.elegirArchivos(); });
+    // F9 shows and hides the sidebar, as in the desktop's own applications.
+    auto* ver = menuBar()->addMenu("Ver");
+    barraLateral_ = ver->addAction("Ocultar barra lateral", QKeySequence(Qt::Key_F9), this,
+                                   [this] { vista_.alternarBarraLateral(); });
 
-    // Up/Down move the chosen alternative unless a text field wants the keys.
+    // Up/Down move the chosen alternative unless a field that edits with them has the
+    // focus (see eventFilter).
     auto* arriba = new QShortcut(QKeySequence(Qt::Key_Up), this);
     auto* abajo = new QShortcut(QKeySequence(Qt::Key_Down), this);
     connect(arriba, &QShortcut::activated, this, [this] { vista_.moverSeleccion(-1); });
@@ -95,18 +152,61 @@ VentanaPrincipal::VentanaPrincipal(VistaPrincipal& vista, QWidget* padre)
     });
     addAction(atajoGuardar_);
     addAction(atajoLote_);
+    qApp->installEventFilter(this);
 
     connect(inicio_, &PantallaInicio::abrirPulsado, this, [this] { vista_.elegirArchivos(); });
     connect(inicio_, &PantallaInicio::unirPulsado, this, [this] { vista_.elegirParaUnir(); });
     connect(inicio_, &PantallaInicio::cancelarPulsado, this, [this] { vista_.cancelarTrabajos(); });
     connect(&vista_, &VistaPrincipal::cambiado, this, &VentanaPrincipal::mostrar);
+    vista_.comprobarModeloFondo();
     mostrar();
+}
+
+bool VentanaPrincipal::eventFilter(QObject* o, QEvent* e) {
+    // Claiming the shortcut for the focused field sends it the key press instead.
+    if (e->type() == QEvent::ShortcutOverride && editaConFlechas(o)) {
+        auto* k = static_cast<QKeyEvent*>(e);
+        const auto mods = k->modifiers() & ~Qt::KeypadModifier;
+        if ((k->key() == Qt::Key_Up || k->key() == Qt::Key_Down) && mods == Qt::NoModifier &&
+            static_cast<QWidget*>(o)->window() == this)
+            k->accept();
+    }
+    return QMainWindow::eventFilter(o, e);
+}
+
+QList<QWidget*> VentanaPrincipal::ordenTabulacion() const {
+    if (!enEspacioTrabajo()) return enOrdenDeLectura(inicio_);
+    QList<QWidget*> r;
+    for (QAction* a : barra_->actions())
+        if (QWidget* w = barra_->widgetForAction(a); w && visitable(w)) r << w;
+    r << enOrdenDeLectura(lateral_) << enOrdenDeLectura(panel_) << enOrdenDeLectura(inspector_);
+    return r;
+}
+
+bool VentanaPrincipal::focusNextPrevChild(bool siguiente) {
+    const QList<QWidget*> orden = ordenTabulacion();
+    if (orden.isEmpty()) return QMainWindow::focusNextPrevChild(siguiente);
+    qsizetype i = -1;
+    for (QWidget* f = QApplication::focusWidget(); f && i < 0; f = f->parentWidget())
+        i = orden.indexOf(f);
+    const qsizetype n = orden.size();
+    const qsizetype j = i < 0 ? (siguiente ? 0 : n - 1) : (i + (siguiente ? 1 : n - 1)) % n;
+    orden[j]->setFocus(siguiente ? Qt::TabFocusReason : Qt::BacktabFocusReason);
+    return true;
+}
+
+void VentanaPrincipal::changeEvent(QEvent* e) {
+    // Coming back to the window, the model may have been installed (or removed) meanwhile.
+    if (e->type() == QEvent::ActivationChange && isActiveWindow()) vista_.comprobarModeloFondo();
+    QMainWindow::changeEvent(e);
 }
 
 QAction* VentanaPrincipal::accion(const QString& etiqueta, const std::string& simbolo,
                                   const QString& ayuda) {
     QAction* a = barra_->addAction(icono(simbolo, Estilo::texto), etiqueta);
     a->setToolTip(ayuda);
+    // A toolbar's buttons take no focus by default; here they are part of the Tab order.
+    if (QWidget* b = barra_->widgetForAction(a)) b->setFocusPolicy(Qt::TabFocus);
     acciones_[etiqueta] = a;
     simbolos_[etiqueta] = simbolo;
     return a;
@@ -218,9 +318,16 @@ void VentanaPrincipal::mostrarBarra(const EstadoVentana& e) {
     fijar("Filtros", imagen, imagen && (e.mostrarFiltros || !a->filtros.esNeutro()));
     fijar("Recortar", imagen, false);
     fijar("Quitar fondo", imagen, imagen && a->sinFondo);
-    if (imagen)
-        acciones_.at("Quitar fondo")
-            ->setToolTip(a->sinFondo ? "Restaurar el fondo" : "Quitar el fondo");
+    if (imagen) {
+        // Without the model the button says why instead of producing a picture that keeps
+        // its background; restoring the background always works.
+        QAction* q = acciones_.at("Quitar fondo");
+        const bool sinModelo = !a->sinFondo && !e.fondoNoDisponible.empty();
+        q->setToolTip(a->sinFondo ? QString("Restaurar el fondo")
+                      : sinModelo ? QString::fromStdString(e.fondoNoDisponible)
+                                  : QString("Quitar el fondo"));
+        if (sinModelo) q->setEnabled(false);
+    }
     separadorHerr_->setVisible(a != nullptr);
     acciones_.at("Compartir")->setVisible(e.varianteActiva() != nullptr);
     acciones_.at("Compartir")->setEnabled(true);
@@ -235,7 +342,13 @@ void VentanaPrincipal::mostrar() {
     const EstadoVentana& e = vista_.estado();
     setWindowTitle(QString::fromStdString(tituloVentana(e)));
     const bool trabajo = !e.archivos.empty();
-    pila_->setCurrentWidget(trabajo ? espacio_ : static_cast<QWidget*>(inicio_));
+    QWidget* pagina = trabajo ? espacio_ : static_cast<QWidget*>(inicio_);
+    if (pila_->currentWidget() != pagina) {
+        // The start screen and the workspace cross-fade.
+        const QPixmap antes = pila_->isVisible() ? pila_->grab() : QPixmap();
+        pila_->setCurrentWidget(pagina);
+        fundido(pila_, antes);
+    }
     barra_->setVisible(trabajo);
     inicio_->mostrar(e);
     if (trabajo) {
@@ -244,12 +357,35 @@ void VentanaPrincipal::mostrar() {
         inspector_->mostrar(e);
         mostrarBarra(e);
     }
+    mostrarColumnas(e);
+}
+
+void VentanaPrincipal::mostrarColumnas(const EstadoVentana& e) {
     if (e.mostrarInspector != inspectorVisible_) {
         inspectorVisible_ = e.mostrarInspector;
         deslizar_->stop();
         deslizar_->setStartValue(inspector_->isVisible() ? inspector_->width() : 0);
         deslizar_->setEndValue(inspectorVisible_ ? 340 : 0);
         deslizar_->start();
+    }
+    barraLateral_->setText(e.mostrarBarraLateral ? "Ocultar barra lateral"
+                                                 : "Mostrar barra lateral");
+    if (e.mostrarBarraLateral != lateralVisible_) {
+        lateralVisible_ = e.mostrarBarraLateral;
+        deslizarLateral_->stop();
+        if (!isVisible()) {
+            // Before the window is shown (a remembered choice) there is nothing to animate.
+            lateral_->setVisible(lateralVisible_);
+            return;
+        }
+        const int desde = lateral_->isVisible() ? lateral_->width() : 0;
+        if (!lateralVisible_ && desde > 0) anchoLateral_ = desde;
+        lateral_->setMinimumWidth(0);
+        lateral_->setMaximumWidth(desde);
+        lateral_->setVisible(true);
+        deslizarLateral_->setStartValue(desde);
+        deslizarLateral_->setEndValue(lateralVisible_ ? anchoLateral_ : 0);
+        deslizarLateral_->start();
     }
 }
 

@@ -36,11 +36,18 @@ public:
     // The toolbar's buttons by label, for the tests and the screenshots.
     QToolButton* boton(const QString& etiqueta) const;
     QStringList etiquetasBarra() const;
+    QAction* accionBarraLateral() const { return barraLateral_; }
+    // The widgets Tab visits, in order: the toolbar, then the sidebar, the content area and
+    // the inspector, each top to bottom and left to right as they are seen.
+    QList<QWidget*> ordenTabulacion() const;
 
 Q_SIGNALS:
     void buscarActualizaciones();
 
 protected:
+    void changeEvent(QEvent* e) override;
+    bool focusNextPrevChild(bool siguiente) override;
+    bool eventFilter(QObject* o, QEvent* e) override;
     void dragEnterEvent(QDragEnterEvent* e) override;
     void dragMoveEvent(QDragMoveEvent* e) override;
     void dragLeaveEvent(QDragLeaveEvent* e) override;
@@ -50,6 +57,7 @@ private:
     void construirBarra();
     void mostrar();
     void mostrarBarra(const EstadoVentana& e);
+    void mostrarColumnas(const EstadoVentana& e);
     QAction* accion(const QString& etiqueta, const std::string& simbolo, const QString& ayuda);
 
     VistaPrincipal& vista_;
@@ -60,7 +68,11 @@ private:
     PanelDerecho* panel_;
     Inspector* inspector_;
     QVariantAnimation* deslizar_;
+    QVariantAnimation* deslizarLateral_;
     bool inspectorVisible_ = true;
+    bool lateralVisible_ = true;
+    int anchoLateral_ = 240;
+    QAction* barraLateral_;
     QToolBar* barra_;
     QLabel* titulo_;
     QLabel* subtitulo_;

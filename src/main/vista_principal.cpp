@@ -188,10 +188,14 @@ void VistaPrincipal::fallo(const Ruta& url, const std::string& descripcion) {
 }
 
 void VistaPrincipal::recibir(const QList<QUrl>& urls) {
+    // Handled once the drop has returned: a password dialog must not run inside the file
+    // manager's drag, which stays blocked until the drop event ends.
     std::vector<Ruta> rutas;
     for (const QUrl& u : urls)
         if (u.isLocalFile()) rutas.emplace_back(u.toLocalFile().toStdString());
-    procesarRutas(rutas);
+    if (rutas.empty()) return;
+    QMetaObject::invokeMethod(
+        this, [this, rutas] { procesarRutas(rutas); }, Qt::QueuedConnection);
 }
 
 void VistaPrincipal::elegirArchivos() {
@@ -237,7 +241,7 @@ void VistaPrincipal::quitar(const Uuid& id) {
     if (e_.archivoActivoID == id)
         fijarActivo(e_.archivos.empty() ? std::nullopt : std::optional(e_.archivos.front().id));
     limpiarTemporales();
-    notificar();
+    notificar(Transicion::Suave);
 }
 
 void VistaPrincipal::volverInicio() {
@@ -339,7 +343,7 @@ void VistaPrincipal::moverSeleccion(int paso) {
     if (!a) return;
     if (auto i = indiceMovido(*a, paso)) {
         a->seleccionada = a->variantes[*i].id;
-        notificar();
+        notificar(Transicion::Rapida);
     }
 }
 
@@ -407,15 +411,7 @@ void VistaPrincipal::alternarInspector() {
 
 void VistaPrincipal::alternarFiltros() {
     e_.mostrarFiltros = !e_.mostrarFiltros;
-    notificar();
-}
-
-void VistaPrincipal::alternarSinFondo() {
-    ArchivoEstado* a = e_.archivoActivo();
-    if (!a || !a->esImagen || e_.procesando || e_.enModo()) return;
-    a->sinFondo = !a->sinFondo;
-    regenerarActivo();
-    notificar();
+    notificar(Transicion::MuelleVivo);
 }
 
 void VistaPrincipal::abrirTexto() {

@@ -6,6 +6,7 @@
 #include "modelo/estado_ventana.h"
 #include "motor/carpetas.h"
 #include "organizador/servicios_organizador.h"
+#include "vistas/animacion.h"
 
 #include <QList>
 #include <QObject>
@@ -45,6 +46,8 @@ public:
     ~VistaPrincipal() override;
 
     const EstadoVentana& estado() const { return e_; }
+    // How the latest change moves on screen.
+    Transicion transicion() const { return transicion_; }
     // Jobs running, files waiting for theirs, and folder searches.
     int trabajosEnCurso() const {
         return trabajos_ + static_cast<int>(cola_.esperando()) + busquedasEnCurso_;
@@ -87,8 +90,12 @@ public:
 
     // Toolbar and editors.
     void alternarInspector();
+    void alternarBarraLateral();
+    void setMostrarBarraLateral(bool si);
     void alternarFiltros();
     void alternarSinFondo();
+    // Looks at the background-removal model again (cheap: the file only).
+    void comprobarModeloFondo();
     void abrirTexto();
     void terminarTexto();
     void abrirRecorte();
@@ -176,7 +183,10 @@ private:
     void enSegundoPlano(F trabajo, G fin, std::vector<Ruta> usa = {});
     // After a crop or its undo: the filter thumbnails made again from the new picture.
     void rehacerMiniaturas(const ArchivoEstado& a);
-    void notificar() { Q_EMIT cambiado(); }
+    void notificar(Transicion t = Transicion::Muelle) {
+        transicion_ = t;
+        Q_EMIT cambiado();
+    }
 
     // Long PDF work (vista_principal_trabajos.cpp): a job's progress and cancellation.
     // `registro`: the record it regenerates; none for an intake.
@@ -208,6 +218,7 @@ private:
     QThreadPool pool_;
     EstadoVentana e_;
     int trabajos_ = 0;
+    Transicion transicion_ = Transicion::Muelle;
     // Intakes queued or in flight by path, so a file given twice is not started twice.
     std::unordered_map<std::string, int> enCurso_;
     ColaIngesta cola_;

@@ -33,6 +33,9 @@ struct EstadoVentana {
     bool modoPaginas = false;
     bool mostrarInspector = true;
     bool mostrarBarraLateral = true;
+    // Why background removal cannot run (the model is missing, unreadable or damaged), in
+    // words for the user; empty when it can.
+    std::string fondoNoDisponible;
     OpcionesPDF opcionesBorrador;
 
     std::optional<std::size_t> idxActivo() const;

@@ -5,6 +5,7 @@
 #include <algorithm>
 #include <cmath>
 #include <cstdlib>
+#include <fstream>
 #include <mutex>
 #include <sstream>
 #include <string>
@@ -38,21 +39,64 @@ std::vector<Ruta> candidatos() {
     for (std::string d; std::getline(ss, d, ':');)
         if (!d.empty()) dirs.push_back(Ruta(d) / "livora");
     dirs.emplace_back(LIVORA_DATOS_INSTALADOS);
-    dirs.emplace_back(LIVORA_DATOS_BUILD);
+    // Empty in a packaged build.
+    if (const Ruta build = LIVORA_DATOS_BUILD; !build.empty()) dirs.push_back(build);
     return dirs;
 }
 
-// The network, loaded once; a file that failed to load is not tried again.
+// A model file as it is on disk: a file replaced in place is loaded (or tried) again.
+struct Huella {
+    Ruta ruta;
+    std::filesystem::file_time_type modificado{};
+    std::uintmax_t bytes = 0;
+    bool operator==(const Huella&) const = default;
+};
+
+Huella huellaDe(const Ruta& p) {
+    std::error_code ec;
+    Huella h{p};
+    h.modificado = std::filesystem::last_write_time(p, ec);
+    h.bytes = std::filesystem::file_size(p, ec);
+    return h;
+}
+
+// The network, loaded once; a file that failed to load is not tried again while unchanged.
 struct Red {
     std::mutex cerrojo;
     std::optional<cv::dnn::Net> net;
-    std::optional<Ruta> cargada;
-    std::optional<Ruta> fallida;
+    std::optional<Huella> cargada;
+    std::optional<Huella> fallida;
 };
 
 Red& red() {
     static Red r;
     return r;
+}
+
+// With the lock held.
+bool cargarRed(Red& r, const Ruta& modelo) {
+    const Huella h = huellaDe(modelo);
+    if (r.net && r.cargada == h) return true;
+    if (r.fallida == h) return false;
+    r.net.reset();
+    r.cargada.reset();
+    try {
+        cv::dnn::Net net = cv::dnn::readNetFromONNX(modelo.string());
+        if (!net.empty()) {
+            r.net = std::move(net);
+            r.cargada = h;
+            return true;
+        }
+    } catch (const cv::Exception&) {
+    } catch (const std::exception&) {
+    }
+    r.fallida = h;
+    return false;
+}
+
+bool seLee(const Ruta& p) {
+    std::ifstream f(p, std::ios::binary);
+    return f && f.get() != std::char_traits<char>::eof();
 }
 
 // 1024 × 1024 RGB stretched, (x − 128) / 256, planar.
@@ -85,22 +129,7 @@ std::optional<cv::Mat> inferir(const VImage& img, const Ruta& modelo) {
     cv::Mat blob = entradaRed(img);
     Red& r = red();
     std::lock_guard bloqueo(r.cerrojo);
-    if (r.fallida == modelo) return std::nullopt;
-    if (!r.net || r.cargada != modelo) {
-        try {
-            r.net = cv::dnn::readNetFromONNX(modelo.string());
-            r.cargada = modelo;
-        } catch (const cv::Exception&) {
-            r.net.reset();
-            r.fallida = modelo;
-            return std::nullopt;
-        }
-        if (r.net->empty()) {
-            r.net.reset();
-            r.fallida = modelo;
-            return std::nullopt;
-        }
-    }
+    if (!cargarRed(r, modelo)) return std::nullopt;
     r.net->setInput(blob, "input");
     cv::Mat salida = r.net->forward("output");
     if (salida.total() != static_cast<std::size_t>(ladoRed) * ladoRed) return std::nullopt;
@@ -140,6 +169,29 @@ std::optional<Ruta> rutaModeloFondo() {
         if (std::filesystem::is_regular_file(p, ec)) return p;
     }
     return std::nullopt;
+}
+
+Resultado<Ruta> modeloFondo(bool cargar) {
+    const std::string propia = entorno("LIVORA_MODELO");
+    auto ruta = rutaModeloFondo();
+    if (!ruta) {
+        if (!propia.empty())
+            return error("Falta el modelo para quitar el fondo: LIVORA_MODELO señala " + propia +
+                         ", que no existe.");
+        return error(std::string("Falta el modelo para quitar el fondo (") + nombreModeloFondo +
+                     "). Reinstala Livora o, desde el código fuente, ejecuta scripts/modelo.");
+    }
+    if (!seLee(*ruta))
+        return error("No se puede leer el modelo para quitar el fondo (" + ruta->string() +
+                     "). Revisa sus permisos o reinstala Livora.");
+    if (cargar) {
+        Red& r = red();
+        std::lock_guard bloqueo(r.cerrojo);
+        if (!cargarRed(r, *ruta))
+            return error("El modelo para quitar el fondo está dañado (" + ruta->string() +
+                         "). Reinstala Livora o, desde el código fuente, ejecuta scripts/modelo.");
+    }
+    return *ruta;
 }
 
 bool modeloFondoDisponible() {

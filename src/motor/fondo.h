@@ -1,5 +1,6 @@
 #pragma once
 #include "modelo/modelo.h"
+#include "motor/error.h"
 
 #include <optional>
 
@@ -16,6 +17,11 @@ bool modeloFondoDisponible();
 // build tree that holds it.
 std::optional<Ruta> rutaModeloFondo();
 inline constexpr const char* nombreModeloFondo = "isnet-general-use.onnx";
+// The model when background removal can run, or why it cannot, in words for the user:
+// the model is missing, cannot be read, or (with `cargar`) does not load as a network.
+// Loading is slow the first time (the network is then kept); the check without it only
+// looks at the file.
+Resultado<Ruta> modeloFondo(bool cargar);
 
 // The "no subject" rule on a mask of 0…1 values (one float band at the network's
 // resolution): its maximum is below 0.5, or what stays above 0.5 after an opening with

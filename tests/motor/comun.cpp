@@ -34,9 +34,10 @@ SalidaCli ejecutarCli(const std::string& args, const std::string& entorno) {
     return ejecutar(entorno + " " + std::string(LIVORA_CLI) + " " + args);
 }
 
-SalidaCli ejecutar(const std::string& orden) {
+SalidaCli ejecutar(const std::string& ordenShell) {
     SalidaCli s;
-    FILE* p = ::popen((orden + " 2>&1").c_str(), "r");
+    const std::string orden = "{ " + ordenShell + "\n} 2>&1";
+    FILE* p = ::popen(orden.c_str(), "r");
     std::array<char, 4096> buf{};
     while (std::fgets(buf.data(), buf.size(), p))
         s.texto += buf.data();

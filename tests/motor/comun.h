@@ -19,9 +19,10 @@ struct SalidaCli {
     int estado = -1;
     std::string texto;
 };
-SalidaCli ejecutar(const std::string& orden);
 // livora-cli run with these arguments; `entorno`: variables set for the run ("TMPDIR=/x").
 SalidaCli ejecutarCli(const std::string& args, const std::string& entorno = "");
+// A shell command line (sh -c), its exit status and everything it printed.
+SalidaCli ejecutar(const std::string& ordenShell);
 
 // A fresh private folder for one test.
 Ruta carpetaPrueba();

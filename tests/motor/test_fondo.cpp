@@ -125,14 +125,24 @@ TEST(Modelo, RutaDesdeLaVariableDeEntorno) {
     {
         Entorno e("LIVORA_MODELO", falso.string());
         EXPECT_EQ(rutaModeloFondo(), falso);
-        // A damaged model means "nothing", never a crash.
+        // A damaged model means "nothing", never a crash; only loading it tells the user why.
         Imagen img = mascara(64, 64, {{32, 32, 20}}).linear(255.0, 0).cast(VIPS_FORMAT_UCHAR);
         EXPECT_FALSE(quitarFondo(img.bandjoin({img, img})));
+        EXPECT_TRUE(modeloFondo(false));
+        auto r = modeloFondo(true);
+        ASSERT_FALSE(r);
+        EXPECT_EQ(r.error().mensaje, "El modelo para quitar el fondo está dañado (" +
+                                         falso.string() +
+                                         "). Reinstala Livora o, desde el código fuente, "
+                                         "ejecuta scripts/modelo.");
     }
     {
         Entorno e("LIVORA_MODELO", (dir / "no-existe.onnx").string());
         EXPECT_FALSE(rutaModeloFondo());
         EXPECT_FALSE(modeloFondoDisponible());
+        EXPECT_EQ(modeloFondo(false).error().mensaje,
+                  "Falta el modelo para quitar el fondo: LIVORA_MODELO señala " +
+                      (dir / "no-existe.onnx").string() + ", que no existe.");
     }
     {
         // Found in a data folder.
@@ -143,6 +153,23 @@ TEST(Modelo, RutaDesdeLaVariableDeEntorno) {
         Entorno datos("XDG_DATA_DIRS", dir.string());
         EXPECT_EQ(rutaModeloFondo(), dir / "livora" / nombreModeloFondo);
     }
+    std::filesystem::remove_all(dir);
+}
+
+TEST(Modelo, UnModeloArregladoSeVuelveACargar) {
+    REQUIERE_MODELO();
+    const Ruta bueno = *rutaModeloFondo();
+    auto dir = std::filesystem::temp_directory_path() / ("livora-modelo-" + Uuid::nuevo().texto());
+    std::filesystem::create_directories(dir);
+    std::ofstream(dir / "roto.onnx") << "esto no es un modelo";
+    const Ruta enlace = dir / "modelo.onnx";
+    std::filesystem::create_symlink(dir / "roto.onnx", enlace);
+    Entorno e("LIVORA_MODELO", enlace.string());
+    EXPECT_FALSE(modeloFondo(true));
+    // The same path now leads to the real model: a failure is not remembered for it.
+    std::filesystem::remove(enlace);
+    std::filesystem::create_symlink(bueno, enlace);
+    EXPECT_TRUE(modeloFondo(true));
     std::filesystem::remove_all(dir);
 }
 

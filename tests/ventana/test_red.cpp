@@ -72,6 +72,21 @@ TEST(Appcast, LeeLaEntradaMasNuevaYComparaVersionesPorNumeros) {
     EXPECT_GT(compararVersiones("1.10", "1.9"), 0);
     EXPECT_EQ(compararVersiones("1.0", "1"), 0);
     EXPECT_LT(compararVersiones("0.1.0", "0.1.1"), 0);
+    // Each system's download in one feed: the Debian package is the link here, and a
+    // release for other systems only is no update.
+    const QByteArray mixto =
+        R"(<rss xmlns:sparkle="http://www.andymatuschak.org/xml-namespaces/sparkle"><channel>
+      <item><sparkle:version>0.3.0</sparkle:version>
+        <enclosure url="https://example.invalid/livora-0.3.0.dmg" sparkle:os="macos"/>
+        <enclosure url="https://example.invalid/livora_0.3.0_amd64.deb" type="application/vnd.debian.binary-package"/>
+        <enclosure url="https://example.invalid/livora-0.3.0.tar.gz"/></item>
+      <item><sparkle:version>0.4.0</sparkle:version>
+        <enclosure url="https://example.invalid/livora-0.4.0.dmg" sparkle:os="macos"/></item>
+    </channel></rss>)";
+    e = leerAppcast(mixto);
+    ASSERT_TRUE(e);
+    EXPECT_EQ(e->version, "0.3.0");
+    EXPECT_EQ(e->enlace, "https://example.invalid/livora_0.3.0_amd64.deb");
     EXPECT_FALSE(leerAppcast("<rss><channel><item>"));
     EXPECT_FALSE(leerAppcast("<rss><channel></channel></rss>"));
 }
@@ -134,6 +149,25 @@ TEST(InstanciaUnica, LaSegundaEntregaSusArchivosALaPrimera) {
     segunda.join();
     EXPECT_TRUE(entregado);
     EXPECT_EQ(recibidos, (QStringList{"/tmp/otra foto.jpg", "/tmp/informe.pdf"}));
+}
+
+TEST(InstanciaUnica, UnaPorPantalla) {
+    // Another session of the same user (another display) gets its own window.
+    const QByteArray wayland = qgetenv("WAYLAND_DISPLAY"), x = qgetenv("DISPLAY");
+    qunsetenv("WAYLAND_DISPLAY");
+    qputenv("DISPLAY", ":1");
+    const QString uno = InstanciaUnica::nombrePorDefecto();
+    qputenv("DISPLAY", ":2");
+    EXPECT_NE(InstanciaUnica::nombrePorDefecto(), uno);
+    qputenv("WAYLAND_DISPLAY", "wayland-0");
+    EXPECT_NE(InstanciaUnica::nombrePorDefecto(), uno);
+    EXPECT_FALSE(InstanciaUnica::nombrePorDefecto().contains('/'));
+    for (const auto& [nombre, valor] :
+         {std::pair("WAYLAND_DISPLAY", wayland), std::pair("DISPLAY", x)})
+        if (valor.isNull())
+            qunsetenv(nombre);
+        else
+            qputenv(nombre, valor);
 }
 
 } // namespace

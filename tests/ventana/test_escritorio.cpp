@@ -1,0 +1,443 @@
+// The window as a desktop citizen: background removal that says why it cannot run, drops
+// handled after the drop returns, arrow keys that belong to the focused field, Tab order
+// and accessible names, the sidebar remembered between runs, rows never deleted under
+// their own handlers, the shared spring and Qt's texts in Spanish.
+#include "main/barra_lateral.h"
+#include "main/inicio.h"
+#include "main/inspector.h"
+#include "main/panel_derecho.h"
+#include "main/preferencias.h"
+#include "main/traducciones.h"
+#include "main/ventana.h"
+#include "soporte.h"
+#include "vistas/animacion.h"
+#include "vistas/controles_personalizada.h"
+#include "vistas/fila_objetivo.h"
+
+#include <QAccessible>
+#include <QColorDialog>
+#include <QDialogButtonBox>
+#include <QDropEvent>
+#include <QFileDialog>
+#include <QLabel>
+#include <QLineEdit>
+#include <QMenu>
+#include <QMimeData>
+#include <QPointer>
+#include <QPushButton>
+#include <QSettings>
+#include <QSlider>
+#include <QToolButton>
+
+#include <clocale>
+#include <cstdlib>
+
+using namespace Livora;
+using namespace prueba;
+
+namespace {
+
+// Sets an environment variable for the life of the object.
+class Entorno {
+public:
+    Entorno(const char* nombre, const std::string& valor) : nombre_(nombre) {
+        if (const char* v = std::getenv(nombre)) antes_ = v;
+        setenv(nombre, valor.c_str(), 1);
+    }
+    ~Entorno() {
+        if (antes_)
+            setenv(nombre_, antes_->c_str(), 1);
+        else
+            unsetenv(nombre_);
+    }
+
+private:
+    const char* nombre_;
+    std::optional<std::string> antes_;
+};
+
+class Escritorio : public ConVentana {
+protected:
+    std::unique_ptr<VentanaPrincipal> ventana;
+    std::atomic<int> regeneraciones{0};
+
+    // Images open at once with three outputs; the real engine for everything else.
+    void abrirVentana(MotorVentana m = MotorVentana::real(),
+                      const std::function<void()>& antesDeLaVentana = {}) {
+        const Ruta carpeta = tmp.ruta();
+        m.ingestaImagen = [carpeta](const Ruta& url, const AjustesImagen&) {
+            ArchivoEstado a = registroFalso(
+                url, carpeta, 1000, {{"alta", 400}, {"media", 300}, {"personalizada", 900}});
+            a.fuente = a.fuenteOriginal = ImagenFuente::enMemoria(vips::VImage::black(64, 48));
+            a.previewAntes = a.fuente;
+            return Resultado<ArchivoEstado>(a);
+        };
+        m.cadenaImagen = [this, carpeta](const EntradaCadena& e) {
+            ++regeneraciones;
+            ArchivoEstado a = registroFalso(
+                carpeta / "x.jpg", carpeta, 1000,
+                e.sinFondo ? std::vector<std::pair<std::string, int>>{{"sin-fondo", 500}}
+                           : std::vector<std::pair<std::string, int>>{
+                                 {"alta", 410}, {"media", 310}, {"personalizada", 910}});
+            return Resultado<std::vector<Variante>>(a.variantes);
+        };
+        crear(m);
+        if (antesDeLaVentana) antesDeLaVentana();
+        ventana = std::make_unique<VentanaPrincipal>(*vista);
+        ventana->show();
+        ventana->activateWindow();
+        ASSERT_TRUE(QTest::qWaitForWindowActive(ventana.get()));
+    }
+    void abrir(const std::string& nombre) {
+        vista->procesar(tmp.ruta() / nombre);
+        ASSERT_TRUE(esperarTrabajos(*vista));
+    }
+    void TearDown() override {
+        ventana.reset();
+        ConVentana::TearDown();
+    }
+    std::string elegida() const { return e().varianteActiva() ? e().varianteActiva()->sufijo : ""; }
+};
+
+// ---- Background removal without a usable model -------------------------------------------
+
+TEST_F(Escritorio, QuitarFondoSinModeloDiceElMotivoYNoFingeUnaSalida) {
+    const std::string roto = (tmp.ruta() / "roto.onnx").string();
+    tmp.escribir("roto.onnx", "esto no es una red");
+    struct Caso {
+        std::string modelo;
+        bool botonActivo;     // before pressing
+        std::string comienzo; // of the notice after pressing
+    };
+    const Caso casos[] = {
+        {(tmp.ruta() / "no-existe.onnx").string(), false,
+         "❌ Falta el modelo para quitar el fondo: LIVORA_MODELO señala "},
+        {roto, true, "❌ El modelo para quitar el fondo está dañado (" + roto + ")"},
+    };
+    for (const Caso& c : casos) {
+        SCOPED_TRACE(c.modelo);
+        Entorno modelo("LIVORA_MODELO", c.modelo);
+        abrirVentana();
+        abrir("foto.jpg");
+        QToolButton* boton = ventana->boton("Quitar fondo");
+        EXPECT_EQ(boton->isEnabled(), c.botonActivo);
+        if (!c.botonActivo) {
+            EXPECT_EQ(boton->toolTip().toStdString(), e().fondoNoDisponible);
+            EXPECT_NE(e().fondoNoDisponible.find("no existe"), std::string::npos);
+        }
+        std::vector<Uuid> antes;
+        for (const auto& v : e().archivoActivo()->variantes)
+            antes.push_back(v.id);
+        vista->alternarSinFondo();
+        ASSERT_TRUE(esperarTrabajos(*vista));
+        EXPECT_EQ(e().mensaje.rfind(c.comienzo, 0), 0u) << e().mensaje;
+        // No regeneration, no "transparent" output that kept its background.
+        EXPECT_EQ(regeneraciones.load(), 0);
+        EXPECT_FALSE(e().archivoActivo()->sinFondo);
+        std::vector<Uuid> despues;
+        for (const auto& v : e().archivoActivo()->variantes)
+            despues.push_back(v.id);
+        EXPECT_EQ(despues, antes);
+        // From then on the button says why.
+        EXPECT_FALSE(boton->isEnabled());
+        EXPECT_EQ(boton->toolTip().toStdString(), e().mensaje.substr(std::string("❌ ").size()));
+        TearDown();
+    }
+}
+
+TEST_F(Escritorio, ConElModeloQuitarFondoCargaLaRedYLuegoRegenera) {
+    MotorVentana m = MotorVentana::real();
+    auto cargas = std::make_shared<std::atomic<int>>(0);
+    auto hay = std::make_shared<std::atomic<bool>>(true);
+    m.modeloFondo = [cargas, hay](bool cargar) -> Resultado<Ruta> {
+        if (!*hay) return error("sin modelo");
+        *cargas += cargar ? 1 : 0;
+        return Ruta("/modelo.onnx");
+    };
+    abrirVentana(m);
+    abrir("foto.jpg");
+    EXPECT_TRUE(ventana->boton("Quitar fondo")->isEnabled());
+    vista->alternarSinFondo();
+    EXPECT_TRUE(e().procesando);
+    ASSERT_TRUE(esperarTrabajos(*vista));
+    EXPECT_EQ(cargas->load(), 1);
+    EXPECT_TRUE(e().archivoActivo()->sinFondo);
+    EXPECT_EQ(elegida(), "sin-fondo");
+    EXPECT_EQ(ventana->boton("Quitar fondo")->toolTip(), "Restaurar el fondo");
+    // Restoring never needs the model.
+    *hay = false;
+    vista->alternarSinFondo();
+    ASSERT_TRUE(esperarTrabajos(*vista));
+    EXPECT_FALSE(e().archivoActivo()->sinFondo);
+    EXPECT_EQ(regeneraciones.load(), 2);
+}
+
+// ---- Drops -------------------------------------------------------------------------------
+
+TEST_F(Escritorio, UnPDFProtegidoSoltadoPideLaContrasenaCuandoElSoltarYaTermino) {
+    MotorVentana m = MotorVentana::real();
+    m.estadoPDF = [](const Ruta&) { return MotorVentana::AperturaPDF::Bloqueado; };
+    abrirVentana(m);
+    auto* datos = new QMimeData;
+    datos->setUrls(
+        {QUrl::fromLocalFile(QString::fromStdString((tmp.ruta() / "secreto.pdf").string()))});
+    const QPoint centro = ventana->rect().center();
+    QDragEnterEvent entra(centro, Qt::CopyAction, datos, Qt::LeftButton, Qt::NoModifier);
+    QApplication::sendEvent(ventana.get(), &entra);
+    EXPECT_TRUE(e().arrastrando);
+    QDropEvent suelta(centro, Qt::CopyAction, datos, Qt::LeftButton, Qt::NoModifier);
+    QApplication::sendEvent(ventana.get(), &suelta);
+    // The file manager's drag has its answer before any dialog runs.
+    EXPECT_TRUE(suelta.isAccepted());
+    EXPECT_FALSE(e().arrastrando);
+    EXPECT_TRUE(dialogos.titulos.empty());
+    QCoreApplication::processEvents();
+    EXPECT_EQ(dialogos.titulos, std::vector<std::string>{"«secreto.pdf» está protegido"});
+    delete datos;
+}
+
+// ---- Keyboard ----------------------------------------------------------------------------
+
+TEST_F(Escritorio, FlechasEligenSalidaSoloSinUnCampoQueLasUse) {
+    abrirVentana();
+    abrir("foto.jpg");
+    vista->moverSeleccion(+2); // "personalizada" shows its controls
+    auto* insp = ventana->inspector();
+    auto* ancho = insp->controlesPersonalizada()->findChildren<QLineEdit*>().value(0);
+    auto* calidad = insp->controlesPersonalizada()->findChild<QSlider*>();
+    auto* objetivo = insp->filaObjetivo()->findChild<QLineEdit*>();
+    ASSERT_TRUE(ancho && calidad && objetivo);
+    struct Caso {
+        QWidget* foco;
+        bool mueve;
+    };
+    const Caso casos[] = {
+        {ancho, false},
+        {objetivo, false},
+        {calidad, false},
+        {ventana->lateral()->lista(), false},
+        {insp->filas().front(), true},
+        {insp->botonGuardar(), true},
+    };
+    for (const Caso& c : casos) {
+        SCOPED_TRACE(c.foco->metaObject()->className());
+        vista->elegirVariante(e().archivoActivo()->variantes[1].id);
+        const int valor = calidad->value();
+        c.foco->setFocus(Qt::TabFocusReason);
+        ASSERT_TRUE(c.foco->hasFocus());
+        QTest::keyClick(c.foco, Qt::Key_Down);
+        EXPECT_EQ(elegida(), c.mueve ? "personalizada" : "media");
+        if (c.foco == calidad) {
+            EXPECT_LT(calidad->value(), valor) << "the slider took the key";
+        }
+    }
+}
+
+TEST_F(Escritorio, TabRecorreLosControlesEnOrdenYCadaUnoTieneNombre) {
+    abrirVentana();
+    abrir("a.jpg");
+    abrir("b.jpg");
+    vista->moverSeleccion(+2);
+    QWidget* primero = ventana->boton("Inicio");
+    primero->setFocus(Qt::TabFocusReason);
+    ASSERT_TRUE(primero->hasFocus());
+    QStringList nombres;
+    QList<QWidget*> vistos;
+    for (int i = 0; i < 80; ++i) {
+        QWidget* f = QApplication::focusWidget();
+        if (vistos.contains(f)) break;
+        vistos << f;
+        QAccessibleInterface* acc = QAccessible::queryAccessibleInterface(f);
+        const QString nombre = acc ? acc->text(QAccessible::Name) : QString();
+        EXPECT_FALSE(nombre.trimmed().isEmpty())
+            << f->metaObject()->className() << " " << f->objectName().toStdString();
+        nombres << nombre;
+        QTest::keyClick(f, Qt::Key_Tab);
+    }
+    // Toolbar, then the sidebar, then the content, the inspector and the save buttons.
+    const QStringList hitos = {"Inicio",          "Recortar", "Inspector", "Unir todo en un PDF",
+                               "Añadir archivos", "Calidad",  "Ancho",     "Guardar",
+                               "Guardar lote"};
+    qsizetype desde = 0;
+    for (const QString& h : hitos) {
+        const qsizetype i = nombres.indexOf(h, desde);
+        EXPECT_GE(i, desde) << h.toStdString() << " in " << nombres.join(" | ").toStdString();
+        if (i >= 0) {
+            desde = i;
+        }
+    }
+    // Every alternative row is a stop, named by what it shows.
+    for (const auto& v : e().archivoActivo()->variantes)
+        EXPECT_TRUE(std::any_of(nombres.begin(), nombres.end(), [&](const QString& n) {
+            return n.startsWith(QString::fromStdString(v.nombre) + ", ");
+        })) << v.nombre;
+}
+
+// ---- Sidebar -----------------------------------------------------------------------------
+
+TEST_F(Escritorio, LaBarraLateralSeOcultaConF9YSeRecuerdaEntreSesiones) {
+    const QString archivo = QString::fromStdString((tmp.ruta() / "livora.conf").string());
+    {
+        QSettings ajustes(archivo, QSettings::IniFormat);
+        abrirVentana(MotorVentana::real(), [&] { recordarBarraLateral(*vista, ajustes); });
+        abrir("foto.jpg");
+        EXPECT_EQ(ventana->accionBarraLateral()->text(), "Ocultar barra lateral");
+        QTest::keyClick(ventana.get(), Qt::Key_F9);
+        EXPECT_FALSE(e().mostrarBarraLateral);
+        EXPECT_TRUE(QTest::qWaitFor([&] { return !ventana->lateral()->isVisible(); }, 5000));
+        EXPECT_EQ(ventana->accionBarraLateral()->text(), "Mostrar barra lateral");
+        TearDown();
+    }
+    {
+        QSettings ajustes(archivo, QSettings::IniFormat);
+        abrirVentana(MotorVentana::real(), [&] { recordarBarraLateral(*vista, ajustes); });
+        abrir("foto.jpg");
+        EXPECT_FALSE(e().mostrarBarraLateral);
+        EXPECT_FALSE(ventana->lateral()->isVisible());
+        ventana->accionBarraLateral()->trigger();
+        EXPECT_TRUE(QTest::qWaitFor([&] { return ventana->lateral()->width() >= 210; }, 5000));
+        EXPECT_EQ(QSettings(archivo, QSettings::IniFormat).value("ventana/mostrarBarraLateral"),
+                  true);
+    }
+}
+
+// ---- Rows and their handlers -------------------------------------------------------------
+
+TEST_F(Escritorio, UnaFilaReemplazadaDentroDeSuPropioClicSeBorraAlTerminarElClic) {
+    abrirVentana();
+    abrir("foto.jpg");
+    auto* insp = ventana->inspector();
+    QPointer<FilaVariante> fila = insp->filas().back();
+    bool vivaAlReemplazar = false;
+    // A regeneration landing while the row still handles its click replaces every row.
+    QObject::connect(fila, &FilaVariante::elegida, insp, [&] {
+        vista->regenerarActivo();
+        esperarTrabajos(*vista);
+        vivaAlReemplazar = !fila.isNull() && fila->retirada();
+    });
+    QTest::mouseClick(fila, Qt::LeftButton);
+    EXPECT_TRUE(vivaAlReemplazar);
+    ASSERT_FALSE(fila.isNull()) << "deleted inside its own handler";
+    EXPECT_FALSE(fila->isVisible());
+    EXPECT_EQ(insp->filas().size(), 3);
+    QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
+    EXPECT_TRUE(fila.isNull());
+}
+
+TEST_F(Escritorio, FilasDeLaBarraLateralEntranYSalenAnimadas) {
+    abrirVentana();
+    abrir("a.jpg");
+    auto* lista = ventana->lateral()->lista();
+    // What the list shows right after the window has taken each change.
+    std::vector<int> altos;
+    QObject::connect(vista.get(), &VistaPrincipal::cambiado, ventana.get(), [&] {
+        if (lista->count() == 2) altos.push_back(lista->item(1)->sizeHint().height());
+    });
+    abrir("b.jpg");
+    ASSERT_FALSE(altos.empty());
+    EXPECT_LT(altos.front(), 46) << "the new row grows into place";
+    EXPECT_TRUE(QTest::qWaitFor([&] { return lista->item(1)->sizeHint().height() == 46; }, 5000));
+    vista->quitar(e().archivos[0].id);
+    EXPECT_EQ(ventana->lateral()->filasSaliendo(), 1);
+    EXPECT_EQ(lista->currentRow(), 1) << "the remaining record stays chosen";
+    EXPECT_TRUE(QTest::qWaitFor([&] { return lista->count() == 1; }, 5000));
+    EXPECT_EQ(e().archivoActivoID, e().archivos[0].id);
+    EXPECT_EQ(lista->currentRow(), 0);
+}
+
+// ---- Motion ------------------------------------------------------------------------------
+
+TEST(Muelle, DeCeroAUnoConElRebotePropioDeCadaMuelle) {
+    struct Caso {
+        Muelle m;
+        double rebote; // highest point above 1
+    };
+    for (const Caso& c : {Caso{muelle, 0.015}, Caso{muelleVivo, 0.046}}) {
+        EXPECT_EQ(posicionMuelle(c.m, 0), 0);
+        EXPECT_EQ(posicionMuelle(c.m, asentamientoMuelle(c.m)), 1);
+        double maximo = 0;
+        for (double t = 0; t < asentamientoMuelle(c.m); t += 0.001)
+            maximo = std::max(maximo, posicionMuelle(c.m, t));
+        EXPECT_NEAR(maximo - 1, c.rebote, 0.003);
+        // Half of the way is covered early in the response.
+        EXPECT_GT(posicionMuelle(c.m, c.m.respuesta / 4), 0.5);
+    }
+    EXPECT_NEAR(asentamientoMuelle(muelle), 0.43, 0.01);
+    EXPECT_EQ(curva(Transicion::Muelle).valueForProgress(1), 1);
+    EXPECT_GT(curva(Transicion::MuelleVivo).valueForProgress(0.5), 1);
+}
+
+TEST_F(Escritorio, TransicionesDeLaVentana) {
+    abrirVentana();
+    // The wand bounces whenever a drag comes or goes.
+    auto* varita = ventana->inicio()->varita();
+    vista->setArrastrando(true);
+    EXPECT_TRUE(varita->rebotando());
+    EXPECT_TRUE(QTest::qWaitFor([&] { return !varita->rebotando(); }, 5000));
+    vista->setArrastrando(false);
+    EXPECT_TRUE(varita->rebotando());
+    // The start screen fades into the workspace.
+    bool fundido = false;
+    auto c = QObject::connect(vista.get(), &VistaPrincipal::cambiado, ventana.get(), [&] {
+        fundido = fundido || ventana->findChild<QLabel*>("fundido") != nullptr;
+    });
+    abrir("foto.jpg");
+    QObject::disconnect(c);
+    EXPECT_TRUE(fundido);
+    EXPECT_TRUE(QTest::qWaitFor([&] { return !ventana->findChild<QLabel*>("fundido"); }, 5000));
+    // The pill's number rolls to the new size; the chosen row's look follows.
+    PastillaPeso* pastilla = ventana->panel()->pastilla();
+    vista->moverSeleccion(+1);
+    EXPECT_TRUE(pastilla->cambiando());
+    EXPECT_EQ(pastilla->textoSalida(), "300 bytes");
+    EXPECT_TRUE(QTest::qWaitFor([&] { return !pastilla->cambiando(); }, 5000));
+    auto filas = ventana->inspector()->filas();
+    EXPECT_FALSE(filas[0]->esElegida());
+    EXPECT_TRUE(filas[1]->esElegida());
+}
+
+// ---- Qt's own texts ----------------------------------------------------------------------
+
+TEST(Espanol, MenusYDialogosDeQtEnEspanol) {
+    // The test program starts like the application (see main.cpp).
+    QLineEdit campo;
+    std::unique_ptr<QMenu> menu(campo.createStandardContextMenu());
+    QStringList textos;
+    for (QAction* a : menu->actions())
+        if (!a->isSeparator()) textos << a->text().section('\t', 0, 0);
+    EXPECT_EQ(textos, (QStringList{"&Deshacer", "&Rehacer", "Cor&tar", "&Copiar", "&Pegar",
+                                   "Borrar", "Seleccionar todo"}));
+
+    auto textosDe = [](QWidget& w) {
+        QStringList r;
+        for (auto* b : w.findChildren<QAbstractButton*>())
+            r << b->text();
+        for (auto* l : w.findChildren<QLabel*>())
+            r << l->text();
+        return r.join("|");
+    };
+    QColorDialog color;
+    color.setCurrentColor(QColor(0x4f, 0x6b, 0xed));
+    const QString c = textosDe(color);
+    // LIVORA_CAPTURAS=carpeta: a picture of the dialog for the documentation.
+    if (const QString dir = qEnvironmentVariable("LIVORA_CAPTURAS"); !dir.isEmpty()) {
+        color.show();
+        EXPECT_TRUE(QTest::qWaitForWindowExposed(&color));
+        EXPECT_TRUE(color.grab().save(dir + "/dialogo_color.png"));
+    }
+    for (const char* t : {"&Tono:", "&Saturación:", "Aceptar", "Cancelar", "Colores &básicos"})
+        EXPECT_TRUE(c.contains(QString::fromUtf8(t))) << t << " in " << c.toStdString();
+    QFileDialog archivo;
+    archivo.setOption(QFileDialog::DontUseNativeDialog);
+    const QString f = textosDe(archivo);
+    for (const char* t : {"Nombre de fichero:", "Cancelar"})
+        EXPECT_TRUE(f.contains(QString::fromUtf8(t))) << t << " in " << f.toStdString();
+    EXPECT_EQ(QCoreApplication::translate("QAbstractFileIconProvider", "Folder"), "Carpeta");
+
+    // Dates in Qt's dialogs are Spanish; the C library keeps the session's locale.
+    EXPECT_EQ(QLocale::system().toString(QDate(2026, 12, 6), "d MMM yyyy"), "6 dic 2026");
+    const std::string c_locale = std::setlocale(LC_ALL, nullptr);
+    EXPECT_EQ(c_locale.find("es_ES"), std::string::npos) << c_locale;
+}
+
+} // namespace
