@@ -16,7 +16,7 @@ int main(int argc, char** argv) {
     std::vector<std::string> args(argv + 1, argv + argc);
     auto analisis = Cli::analizar(args);
     if (analisis.error) {
-        std::cerr << "❌ " << textoUtf8(*analisis.error) << "\n\n" << Cli::textoAyuda;
+        std::cerr << "❌ " << textoUtf8(*analisis.error) << "\n";
         return 2;
     }
     const auto& o = analisis.opciones;

@@ -73,13 +73,15 @@ void imprimir(const ArchivoEstado& a, const Opciones& o) {
     std::cout.flush();
 }
 
+bool seGuarda(const ArchivoEstado& a, const Variante& v, const std::string& que) {
+    const bool elegida = a.seleccionada && *a.seleccionada == v.id;
+    return que == "todas" || (que == "elegida" && elegida) || que == v.sufijo;
+}
+
 bool guardar(const ArchivoEstado& a, const std::string& que) {
     std::vector<TrabajoGuardado> trabajos;
-    for (const auto& v : a.variantes) {
-        bool elegida = a.seleccionada && *a.seleccionada == v.id;
-        if (que == "todas" || (que == "elegida" && elegida) || que == v.sufijo)
-            trabajos.push_back({a.url, v});
-    }
+    for (const auto& v : a.variantes)
+        if (seGuarda(a, v, que)) trabajos.push_back({a.url, v});
     if (trabajos.empty()) {
         std::cerr << "❌ " << nombreVisible(a.url) << ": no hay ninguna salida «" << que << "»\n";
         return false;

@@ -1,6 +1,7 @@
 #include "motor/guardar.h"
 
 #include "motor/archivos.h"
+#include "motor/formato.h"
 #include "motor/texto.h"
 
 #include <algorithm>

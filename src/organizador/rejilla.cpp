@@ -58,7 +58,7 @@ std::pair<std::size_t, std::size_t> Rejilla::visibles(double y0, double y1) cons
     return {std::min(desde, paginas), std::min(hasta, paginas)};
 }
 
-void Muelle::avanzar(double segundos) {
+void MuelleEnCurso::avanzar(double segundos) {
     const double w = 2 * std::numbers::pi / respuesta;
     const double k = w * w, c = 2 * amortiguacion * w;
     // Small semi-implicit steps keep it stable whatever the frame rate.
@@ -70,7 +70,7 @@ void Muelle::avanzar(double segundos) {
     if (enReposo()) fijar(destino);
 }
 
-bool Muelle::enReposo() const {
+bool MuelleEnCurso::enReposo() const {
     return std::abs(valor - destino) < 0.05 && std::abs(velocidad) < 0.5;
 }
 

@@ -46,9 +46,9 @@ struct Rejilla {
     std::pair<std::size_t, std::size_t> visibles(double y0, double y1) const;
 };
 
-// A damped spring toward `destino` (mass 1), set by its response (seconds per
+// A damped spring in motion toward `destino` (mass 1), set by its response (seconds per
 // oscillation) and damping fraction, like the interface's shared animations.
-struct Muelle {
+struct MuelleEnCurso {
     double respuesta = 0.35;
     double amortiguacion = 0.8;
     double valor = 0;
@@ -59,9 +59,5 @@ struct Muelle {
     void avanzar(double segundos);
     bool enReposo() const;
 };
-
-// The shared springs: calm for selection and drags, lively for edits.
-inline constexpr std::pair<double, double> muelle{0.35, 0.8};
-inline constexpr std::pair<double, double> muelleVivo{0.42, 0.7};
 
 } // namespace Livora

@@ -74,7 +74,7 @@ void RejillaPaginas::setTamano(double tamano) {
         verticalScrollBar()->setValue(int(rejilla_.celda(arriba).y - Rejilla::margen));
 }
 
-void RejillaPaginas::animarCambio(std::pair<double, double> m) {
+void RejillaPaginas::animarCambio(const Muelle& m) {
     muelleCambio_ = m;
 }
 
@@ -101,7 +101,7 @@ void RejillaPaginas::resizeEvent(QResizeEvent* e) {
     recolocar(false, muelle);
 }
 
-void RejillaPaginas::recolocar(bool animar, std::pair<double, double> m) {
+void RejillaPaginas::recolocar(bool animar, const Muelle& m) {
     ModeloPaginas* mod = modelo();
     const int n = mod ? mod->rowCount() : 0;
     rejilla_ = Rejilla(viewport()->width(), rejilla_.tamano, std::size_t(n));
@@ -118,15 +118,17 @@ void RejillaPaginas::recolocar(bool animar, std::pair<double, double> m) {
         if (conocida) c = vieja->second;
         if (conocida && animar &&
             (cerca(c.y.valor, arriba, alto) || cerca(destino.y, arriba, alto))) {
-            for (Muelle* x : {&c.x, &c.y}) {
-                std::tie(x->respuesta, x->amortiguacion) = m;
+            for (MuelleEnCurso* x : {&c.x, &c.y}) {
+                x->respuesta = m.respuesta;
+                x->amortiguacion = m.amortiguamiento;
                 x->destino = x == &c.x ? destino.x : destino.y;
             }
         } else {
             c.x.fijar(destino.x);
             c.y.fijar(destino.y);
         }
-        std::tie(c.giro.respuesta, c.giro.amortiguacion) = muelleVivo;
+        c.giro.respuesta = muelleVivo.respuesta;
+        c.giro.amortiguacion = muelleVivo.amortiguamiento;
         if (conocida)
             c.giro.destino = double(p.rotacion);
         else
@@ -145,7 +147,7 @@ void RejillaPaginas::avanzar() {
     ultimoTic_ = ahora;
     bool moviendo = false;
     for (auto& [id, c] : celdas_)
-        for (Muelle* x : {&c.x, &c.y, &c.giro})
+        for (MuelleEnCurso* x : {&c.x, &c.y, &c.giro})
             if (!x->enReposo()) {
                 x->avanzar(dt);
                 moviendo = true;

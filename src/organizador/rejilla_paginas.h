@@ -1,6 +1,7 @@
 #pragma once
 #include "organizador/modelo_paginas.h"
 #include "organizador/rejilla.h"
+#include "vistas/muelle.h"
 
 #include <QAbstractItemView>
 #include <QElapsedTimer>
@@ -32,7 +33,7 @@ public:
     void setTamano(double tamano);
     double tamano() const { return rejilla_.tamano; }
     // The list changed: cells move to their new places with this spring.
-    void animarCambio(std::pair<double, double> muelle);
+    void animarCambio(const Muelle& muelle);
     const Rejilla& rejilla() const { return rejilla_; }
     // Where cell `fila` is drawn now, in viewport coordinates (its target once settled).
     QRectF marcoVisible(int fila) const;
@@ -76,7 +77,7 @@ protected:
 
 private:
     struct Celda {
-        Muelle x, y, giro;
+        MuelleEnCurso x, y, giro;
     };
     // A thumbnail scaled and turned to exactly what its cell shows, so painting is a plain
     // copy; remade when the picture, the size or the turn changes.
@@ -88,7 +89,7 @@ private:
         std::uint64_t cuadro = 0;
     };
     ModeloPaginas* modelo() const;
-    void recolocar(bool animar, std::pair<double, double> muelle);
+    void recolocar(bool animar, const Muelle& muelle);
     void avanzar();
     void seguirArrastre(QPoint punto);
     void desplazarArrastre();
@@ -111,7 +112,7 @@ private:
     bool arrastrando_ = false;
     QPoint puntoArrastre_;
     QTimer desplazamiento_; // scrolls while a dragged page nears the top or bottom edge
-    std::pair<double, double> muelleCambio_ = muelleVivo;
+    Muelle muelleCambio_ = muelleVivo;
 };
 
 } // namespace Livora

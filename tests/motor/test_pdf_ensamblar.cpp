@@ -64,7 +64,7 @@ TEST(Ensamblar, FuentesIlegiblesYEscrituraFallida) {
 
     auto w = exportarPaginas(refs(src, {0}), "/no/existe/destino.pdf");
     ASSERT_FALSE(w);
-    EXPECT_EQ(w.error().mensaje, "No se pudo escribir destino.pdf");
+    EXPECT_EQ(w.error().mensaje, "La carpeta «existe» no existe");
 }
 
 TEST(Ensamblar, PaginasFueraDeRangoSeSaltan) {

@@ -37,7 +37,8 @@ struct IngestaContada {
             return ingesta(url, true);
         };
         m.estadoPDF = [](const Ruta&) { return MotorVentana::AperturaPDF::Abierto; };
-        m.ingestaPDF = [ingesta](const Ruta& url, const Ruta&, bool, std::optional<std::int64_t>) {
+        m.ingestaPDF = [ingesta](const Ruta& url, const Ruta&, bool, std::optional<std::int64_t>,
+                                 const ControlTrabajo&) {
             return ingesta(url, false);
         };
         return m;

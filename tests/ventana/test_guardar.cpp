@@ -108,7 +108,7 @@ TEST_F(Guardar, DosOriginalesConElMismoNombreBaseCuentanAmbos) {
     EXPECT_EQ(std::filesystem::file_size(tmp.ruta() / "foto.alta.jpg"), 200u);
 }
 
-TEST_F(Guardar, UnaCopiaFallidaAvisaNoBorraLaSalidaAnteriorYParaElLote) {
+TEST_F(Guardar, UnaCopiaFallidaAvisaNoBorraLaSalidaAnteriorYSigueConLasDemas) {
     salidas["a.jpg"] = {{"alta", 100}};
     salidas["b.jpg"] = {{"alta", 100}};
     vista->procesar(tmp.ruta() / "a.jpg");
@@ -122,10 +122,11 @@ TEST_F(Guardar, UnaCopiaFallidaAvisaNoBorraLaSalidaAnteriorYParaElLote) {
     std::filesystem::remove(e().archivos[0].variantes[0].urlTemp);
     escritorio.revelados.clear();
     vista->guardar(true);
-    EXPECT_EQ(e().mensaje.rfind("❌ ", 0), 0u) << e().mensaje;
+    EXPECT_EQ(e().mensaje.rfind("✓ Guardada 1 de 2 · ❌ ", 0), 0u) << e().mensaje;
+    EXPECT_NE(e().mensaje.find("(a.alta.jpg)"), std::string::npos) << e().mensaje;
     EXPECT_EQ(leer(anterior), contenido);
-    EXPECT_FALSE(std::filesystem::exists(tmp.ruta() / "b.alta.jpg"));
-    EXPECT_TRUE(escritorio.revelados.empty());
+    EXPECT_TRUE(std::filesystem::exists(tmp.ruta() / "b.alta.jpg"));
+    ASSERT_EQ(escritorio.revelados.size(), 1u);
 }
 
 TEST_F(Guardar, SinSalidaActivaElBotonPrincipalEstaDesactivado) {

@@ -327,8 +327,8 @@ TEST(Rejilla, ColumnasAdaptablesYCeldaBajoElPuntero) {
 }
 
 TEST(Rejilla, ElMuelleLlegaYSeQueda) {
-    for (auto [respuesta, amortiguacion] : {muelle, muelleVivo}) {
-        Muelle m{respuesta, amortiguacion};
+    for (const Muelle& p : {muelle, muelleVivo}) {
+        MuelleEnCurso m{p.respuesta, p.amortiguamiento};
         m.fijar(0);
         m.destino = 100;
         double maximo = 0;
@@ -374,7 +374,8 @@ protected:
         const Ruta carpeta = tmp.ruta();
         // The record as intake makes it, with no thumbnails: every cell draws its own.
         m.ingestaPDF = [carpeta](const Ruta& url, const Ruta& fuente, bool,
-                                 std::optional<std::int64_t>) -> Resultado<ArchivoEstado> {
+                                 std::optional<std::int64_t>,
+                                 const ControlTrabajo&) -> Resultado<ArchivoEstado> {
             ArchivoEstado a = registroFalso(url, carpeta, 1000, {{"sin-perdida", 800}}, false);
             a.fuentePDF = fuente;
             a.paginas = paginasDe(fuente);
@@ -382,8 +383,8 @@ protected:
             return a;
         };
         auto r = regeneraciones;
-        m.variantesPDF = [r, carpeta](const std::vector<PaginaPDF>& p,
-                                      const OpcionesPDF&) -> Resultado<MotorVentana::SalidaPDF> {
+        m.variantesPDF = [r, carpeta](const std::vector<PaginaPDF>& p, const OpcionesPDF&,
+                                      const ControlTrabajo&) -> Resultado<MotorVentana::SalidaPDF> {
             r->push_back(p.size());
             return MotorVentana::SalidaPDF{
                 std::nullopt,
