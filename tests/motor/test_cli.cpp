@@ -122,7 +122,7 @@ TEST(Cli, AbrirDiceElMotivoTrasElTextoDeSiempre) {
     const struct {
         std::string archivo, linea;
     } casos[] = {
-        {"carpeta.jpg", "❌ carpeta.jpg: No se pudo abrir la imagen: es una carpeta"},
+        {"carpeta.jpg", "❌ La carpeta «carpeta.jpg» no tiene imágenes ni PDF"},
         {"vacia.jpg", "❌ vacia.jpg: No se pudo abrir la imagen: el archivo está vacío"},
         {"falta.jpg", "❌ falta.jpg: No se pudo abrir la imagen: no existe"},
         {"enorme.png",

@@ -4,6 +4,8 @@
 #include "main/textos.h"
 #include "soporte.h"
 
+#include <QCoreApplication>
+
 #include <atomic>
 
 using namespace Livora;
@@ -58,8 +60,10 @@ protected:
         }
         return tmp.ruta() / raiz;
     }
+    // A drop is handled once the drop event has returned: that deferred call, and no more.
     void soltar(const Ruta& r) {
         vista->recibir({QUrl::fromLocalFile(QString::fromStdString(r.string()))});
+        QCoreApplication::sendPostedEvents(vista.get(), QEvent::MetaCall);
     }
     std::vector<std::string> lista() const {
         std::vector<std::string> r;

@@ -3,6 +3,8 @@
 #include "main/textos.h"
 #include "soporte.h"
 
+#include <QCoreApplication>
+
 #include <fstream>
 #include <sstream>
 
@@ -154,6 +156,7 @@ TEST_F(Guardar, LoteDeUnaCarpetaGuardaJuntoACadaOriginalYMuestraLaCarpeta) {
         salidas[Ruta(n).filename().string()] = {{"alta", 10}};
     }
     vista->recibir({QUrl::fromLocalFile(QString::fromStdString(raiz.string()))});
+    QCoreApplication::sendPostedEvents(vista.get(), QEvent::MetaCall); // the deferred drop
     ASSERT_TRUE(esperarTrabajos(*vista));
     ASSERT_EQ(e().archivos.size(), 4u);
     vista->guardar(true);

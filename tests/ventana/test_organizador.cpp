@@ -499,7 +499,7 @@ TEST_F(OrganizadorVentana, InsertarExtraerYAtajos) {
     dialogos.destino = tmp.ruta() / "no" / "hay" / "carpeta.pdf";
     o->extraer({est.paginas[0].id});
     ASSERT_TRUE(QTest::qWaitFor([o] { return !o->nucleo().estado().cargando; }, 60000));
-    EXPECT_EQ(o->aviso()->texto(), "No se pudo escribir carpeta.pdf");
+    EXPECT_EQ(o->aviso()->texto(), "La carpeta «hay» no existe");
 
     o->insertarBlanco();
     EXPECT_EQ(est.paginas.size(), 105u);
