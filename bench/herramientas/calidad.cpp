@@ -49,8 +49,8 @@ int exacto(int argc, char** argv) {
     for (int i = 3; i < argc; ++i) {
         try {
             const VImage c = rgba16(argv[i]);
-            const bool igual = c.width() == ref.width() && c.height() == ref.height() &&
-                               (c == ref).min() == 255;
+            const bool igual =
+                c.width() == ref.width() && c.height() == ref.height() && (c == ref).min() == 255;
             std::printf("%s %s\n", igual ? "igual" : "distinto", argv[i]);
         } catch (const vips::VError& e) {
             std::printf("distinto %s\n", argv[i]);

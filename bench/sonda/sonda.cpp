@@ -13,8 +13,8 @@
 #include <QApplication>
 #include <QCoreApplication>
 #include <QDateTime>
-#include <QEvent>
 #include <QElapsedTimer>
+#include <QEvent>
 #include <QFile>
 #include <QGenericPlugin>
 #include <QMessageBox>

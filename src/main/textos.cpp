@@ -25,8 +25,8 @@ std::string subtituloSinCarpeta(const ArchivoEstado& a) {
         return std::to_string(n) + " página" + (n == 1 ? "" : "s") + " · " + tam;
     }
     if (a.fuente)
-        return std::to_string(a.fuente->ancho) + " × " + std::to_string(a.fuente->alto) +
-               " px · " + tam;
+        return std::to_string(a.fuente->ancho) + " × " + std::to_string(a.fuente->alto) + " px · " +
+               tam;
     return tam;
 }
 

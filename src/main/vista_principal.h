@@ -1,6 +1,6 @@
 #pragma once
-#include "main/cola_ingesta.h"
 #include "editores/enlace.h"
+#include "main/cola_ingesta.h"
 #include "main/motor_ventana.h"
 #include "main/servicios.h"
 #include "modelo/estado_ventana.h"

@@ -138,7 +138,8 @@ variantesImagen(const Imagen& cg, const AjustesImagen& ajustes,
     if (sinFondo) {
         Fila f{"PNG · Fondo transparente", "sujeto recortado", "sin-fondo", Formato::PNG, 1.0, {}};
         std::optional<Resultado<std::optional<Variante>>> r;
-        conMemoria(memoriaFila(f.sufijo, cg), [&] { r = producir(f, cg, *dir, meta, std::nullopt); });
+        conMemoria(memoriaFila(f.sufijo, cg),
+                   [&] { r = producir(f, cg, *dir, meta, std::nullopt); });
         std::vector<Variante> lista;
         if (r && !*r) return r->error();
         if (r && **r) lista.push_back(std::move(***r));
@@ -191,12 +192,10 @@ variantesImagen(const Imagen& cg, const AjustesImagen& ajustes,
             });
         });
     }
-    tareas.emplace_back(orden("webp"),
-                        [&] {
-                            conMemoria(memoriaFila("webp", cg), [&] {
-                                webp = webpDesdeRapido(cg, *dir, ajustes.quitarMetadatos, meta);
-                            });
-                        });
+    tareas.emplace_back(orden("webp"), [&] {
+        conMemoria(memoriaFila("webp", cg),
+                   [&] { webp = webpDesdeRapido(cg, *dir, ajustes.quitarMetadatos, meta); });
+    });
     if (ajustes.objetivoKB) {
         tareas.emplace_back(orden("objetivo"), [&] {
             conMemoria(memoriaFila("objetivo", cg), [&] {

@@ -41,7 +41,8 @@ Resultado<SalidaPDF> variantesPDF(const std::vector<PaginaPDF>& paginas,
         Ruta salida = *dir / (fila.sufijo + ".pdf");
         if (fila.dpi) {
             raster.push_back({*fila.dpi, fila.calidad, salida});
-        } else if (auto w = escribirPDF(base, std::nullopt, fila.calidad, opciones, salida, control);
+        } else if (auto w =
+                       escribirPDF(base, std::nullopt, fila.calidad, opciones, salida, control);
                    !w) {
             return fallo(w.error());
         }

@@ -186,8 +186,7 @@ TEST(Cli, GuardarEnCarpetaAjenaYEnDiscoLlenoDiceQueYCuantas) {
         return r;
     });
     if (!lleno) GTEST_SKIP() << "no mount namespaces here";
-    EXPECT_NE(lleno->find(" de 8 · ❌ no queda espacio en el disco ("), std::string::npos)
-        << *lleno;
+    EXPECT_NE(lleno->find(" de 8 · ❌ no queda espacio en el disco ("), std::string::npos) << *lleno;
     EXPECT_NE(lleno->find("|1|"), std::string::npos);
     EXPECT_EQ(lleno->find(".livora-"), std::string::npos) << "no partial file left";
     // The outputs it names as saved are there, whole; the disk holds nothing else of it.

@@ -3,9 +3,9 @@
 // form field, rotations and passwords, so every case is built on a real file.
 #include "motor/pdf_servicio.h"
 
+#include "../carpeta_prueba.h"
 #include "motor/archivos.h"
 #include "motor/codec.h"
-#include "../carpeta_prueba.h"
 
 #include <filesystem>
 #include <string>

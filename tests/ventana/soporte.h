@@ -1,8 +1,8 @@
 #pragma once
 // Fakes for the window's services and helpers shared by the window suites.
+#include "../carpeta_prueba.h"
 #include "main/vista_principal.h"
 #include "motor/archivos.h"
-#include "../carpeta_prueba.h"
 
 #include <QCoreApplication>
 #include <QTest>

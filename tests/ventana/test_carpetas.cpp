@@ -40,9 +40,7 @@ struct IngestaContada {
         };
         m.estadoPDF = [](const Ruta&) { return MotorVentana::AperturaPDF::Abierto; };
         m.ingestaPDF = [ingesta](const Ruta& url, const Ruta&, bool, std::optional<std::int64_t>,
-                                 const ControlTrabajo&) {
-            return ingesta(url, false);
-        };
+                                 const ControlTrabajo&) { return ingesta(url, false); };
         return m;
     }
     void abrir(const std::string& nombre) { puertas.at(nombre)->abrir(); }

@@ -30,9 +30,9 @@ protected:
         auto motor = MotorVentana::real();
         auto real = motor.variantesPDF;
         auto c = contador;
-        motor.variantesPDF = [real, c](const std::vector<PaginaPDF>& p, const OpcionesPDF& o,
-                                       const ControlTrabajo& control)
-            -> Resultado<MotorVentana::SalidaPDF> {
+        motor.variantesPDF =
+            [real, c](const std::vector<PaginaPDF>& p, const OpcionesPDF& o,
+                      const ControlTrabajo& control) -> Resultado<MotorVentana::SalidaPDF> {
             c->llamadas++;
             c->opciones.push_back(o);
             if (c->fallar) return error("No se pudo preparar el PDF");
