@@ -18,21 +18,6 @@ namespace {
 constexpr int altoFila = 44;
 constexpr int altoBotones = 52;
 
-// The chips sit on a glass capsule of their own.
-class Capsula : public QWidget {
-public:
-    using QWidget::QWidget;
-
-protected:
-    void paintEvent(QPaintEvent*) override {
-        QPainter p(this);
-        QPainterPath forma;
-        const QRectF r = QRectF(rect()).adjusted(0.5, 0.5, -0.5, -0.5);
-        forma.addRoundedRect(r, r.height() / 2, r.height() / 2);
-        pintarVidrio(p, forma);
-    }
-};
-
 } // namespace
 
 VistaRecorte::VistaRecorte(QWidget* padre) : LienzoEditor(padre) {
@@ -40,7 +25,7 @@ VistaRecorte::VistaRecorte(QWidget* padre) : LienzoEditor(padre) {
     setMouseTracking(true);
     setFocusPolicy(Qt::StrongFocus);
 
-    filaChips_ = new Capsula(this);
+    filaChips_ = new SuperficieVidrio(this); // the chips' own glass capsule
     auto* fila = new QHBoxLayout(filaChips_);
     fila->setContentsMargins(4, 4, 4, 4);
     fila->setSpacing(2);

@@ -28,20 +28,6 @@ constexpr double radioAsa = 15;
 // Half-width of the strip repainted around the divider: the handle plus its outline.
 constexpr double medioFranja = radioAsa + 3;
 
-// The translucent surface behind the zoom buttons.
-class BarraZoom : public QWidget {
-public:
-    using QWidget::QWidget;
-
-protected:
-    void paintEvent(QPaintEvent*) override {
-        QPainter p(this);
-        QPainterPath forma;
-        forma.addRoundedRect(QRectF(rect()).adjusted(0.5, 0.5, -0.5, -0.5), 10, 10);
-        pintarVidrio(p, forma);
-    }
-};
-
 QToolButton* botonBarra(QWidget* padre, const QString& simboloNombre, const QString& nombre) {
     auto* b = new QToolButton(padre);
     b->setAutoRaise(true);
@@ -92,7 +78,7 @@ Comparador::Comparador(QWidget* parent) : QWidget(parent) {
         fijarVista(x);
     });
 
-    barra_ = new BarraZoom(this);
+    barra_ = new SuperficieVidrio(this, 10); // behind the zoom buttons
     barra_->setObjectName(QStringLiteral("barraZoom"));
     auto* fila = new QHBoxLayout(barra_);
     fila->setContentsMargins(10, 6, 10, 6);

@@ -84,6 +84,18 @@ void pintarVidrio(QPainter& p, const QPainterPath& forma) {
     p.restore();
 }
 
+SuperficieVidrio::SuperficieVidrio(QWidget* padre, std::optional<double> radio)
+    : QWidget(padre), radio_(radio) {}
+
+void SuperficieVidrio::paintEvent(QPaintEvent*) {
+    QPainter p(this);
+    QPainterPath forma;
+    const QRectF r = QRectF(rect()).adjusted(0.5, 0.5, -0.5, -0.5);
+    const double radio = radio_.value_or(r.height() / 2);
+    forma.addRoundedRect(r, radio, radio);
+    pintarVidrio(p, forma);
+}
+
 QRectF pintarEtiquetaFlotante(QPainter& p, const QRectF& area, const QString& texto,
                               Qt::Alignment esquina, const QFont& base) {
     QFont f = fuenteCaption(base);

@@ -5,6 +5,9 @@
 #include <QPalette>
 #include <QRectF>
 #include <QString>
+#include <QWidget>
+
+#include <optional>
 
 class QPainter;
 class QWidget;
@@ -36,6 +39,19 @@ QFont conCifrasFijas(QFont f);
 
 // A translucent rounded surface ("glass").
 void pintarVidrio(QPainter& p, const QPainterPath& forma);
+
+// A widget whose background is glass, its corners rounded by `radio` points (a capsule
+// when none is given); what it holds is laid over it.
+class SuperficieVidrio : public QWidget {
+public:
+    explicit SuperficieVidrio(QWidget* padre, std::optional<double> radio = std::nullopt);
+
+protected:
+    void paintEvent(QPaintEvent*) override;
+
+private:
+    std::optional<double> radio_;
+};
 
 // The floating caption: bold text on a glass capsule, padded 10 × 5, placed 10 points in
 // from the given corner of the area (or centred along its edge with AlignHCenter). Returns

@@ -1,3 +1,4 @@
+#include "../carpeta_prueba.h"
 #include "comun.h"
 #include "motor/codec.h"
 #include "motor/fondo.h"
@@ -28,24 +29,7 @@ Imagen mascara(int w, int h, const std::vector<Disco>& discos, double valor = 1.
     return (m / 255.0 * valor).cast(VIPS_FORMAT_FLOAT).copy_memory();
 }
 
-// Temporarily sets an environment variable.
-class Entorno {
-public:
-    Entorno(const char* nombre, const std::string& valor) : nombre_(nombre) {
-        if (const char* v = std::getenv(nombre)) antes_ = v;
-        setenv(nombre, valor.c_str(), 1);
-    }
-    ~Entorno() {
-        if (antes_)
-            setenv(nombre_, antes_->c_str(), 1);
-        else
-            unsetenv(nombre_);
-    }
-
-private:
-    const char* nombre_;
-    std::optional<std::string> antes_;
-};
+using LivoraPrueba::Entorno;
 
 Imagen foto() {
     auto c = cargarImagen(Pruebas::datos("mariquita.jpg"));

@@ -37,24 +37,7 @@ using namespace prueba;
 
 namespace {
 
-// Sets an environment variable for the life of the object.
-class Entorno {
-public:
-    Entorno(const char* nombre, const std::string& valor) : nombre_(nombre) {
-        if (const char* v = std::getenv(nombre)) antes_ = v;
-        setenv(nombre, valor.c_str(), 1);
-    }
-    ~Entorno() {
-        if (antes_)
-            setenv(nombre_, antes_->c_str(), 1);
-        else
-            unsetenv(nombre_);
-    }
-
-private:
-    const char* nombre_;
-    std::optional<std::string> antes_;
-};
+using LivoraPrueba::Entorno;
 
 class Escritorio : public ConVentana {
 protected:
