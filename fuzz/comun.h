@@ -33,6 +33,14 @@ inline std::filesystem::path escribir(const std::uint8_t* datos, std::size_t n,
     return ruta;
 }
 
+// The engine as the harnesses that decode need it: its folder, its libraries, one thread
+// (a crash then points at the input, not at a worker).
+inline void iniciarDecodificacion() {
+    carpeta();
+    Livora::iniciarMotor();
+    vips_concurrency_set(1);
+}
+
 // The generation folders a run left: removed after each input so the disk does not fill.
 inline void vaciar() {
     std::error_code ec;

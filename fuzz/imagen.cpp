@@ -10,9 +10,7 @@
 using namespace Livora;
 
 extern "C" int LLVMFuzzerInitialize(int*, char***) {
-    fuzz::carpeta();
-    iniciarMotor();
-    vips_concurrency_set(1);
+    fuzz::iniciarDecodificacion();
     return 0;
 }
 

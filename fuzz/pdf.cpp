@@ -6,9 +6,7 @@
 using namespace Livora;
 
 extern "C" int LLVMFuzzerInitialize(int*, char***) {
-    fuzz::carpeta();
-    iniciarMotor();
-    vips_concurrency_set(1);
+    fuzz::iniciarDecodificacion();
     return 0;
 }
 
