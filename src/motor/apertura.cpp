@@ -59,9 +59,16 @@ Resultado<void> comprobarImagen(const Ruta& url) {
     // The decoded picture and one working copy of it must fit, or nothing can be made.
     const std::int64_t necesita = w * h * (bandas == 2 || bandas > 3 ? 4 : 3) * 2;
     const std::int64_t quedan = memoriaDisponible();
-    if (necesita > quedan)
-        return errorImagen("necesita " + formatoBytes(necesita) + " de memoria y quedan " +
-                           formatoBytes(quedan));
+    if (necesita > quedan) {
+        std::string n = formatoBytes(necesita), q = formatoBytes(quedan);
+        // Rounded alike ("1,35 GB" twice) the refusal reads as if it fitted: whole megabytes,
+        // the need rounded up and what is left down, always tell them apart.
+        if (n == q) {
+            n = enteroConMiles((necesita + 999'999) / 1'000'000) + " MB";
+            q = enteroConMiles(quedan / 1'000'000) + " MB";
+        }
+        return errorImagen("necesita " + n + " de memoria y quedan " + q);
+    }
     return {};
 }
 
