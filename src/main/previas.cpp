@@ -2,6 +2,7 @@
 
 #include "motor/codec.h"
 #include "motor/fuente.h"
+#include "vistas/prioridad.h"
 
 #include <QThreadPool>
 
@@ -55,6 +56,7 @@ QImage CachePrevias::pedir(const QString& clave, std::function<QImage()> produci
     }
     if (pendientes_.insert(clave).second) {
         hilos_.start([this, clave, producir] {
+            cederPrioridad(Cesion::Vista);
             QImage img = producir();
             vips_thread_shutdown();
             QMetaObject::invokeMethod(

@@ -1,11 +1,11 @@
 #include "main/vista_principal.h"
 
-#include "main/prioridad.h"
 #include "main/textos.h"
 #include "main/tipos_ventana.h"
 #include "motor/archivos.h"
 #include "motor/guardar.h"
 #include "motor/temporales.h"
+#include "vistas/prioridad.h"
 
 #include <QMetaObject>
 #include <QThread>
@@ -73,7 +73,11 @@ void VistaPrincipal::terminarTrabajo() {
     actualizarProcesando();
     // Hand the encoders' freed buffers back to the system once the work is done, off this
     // thread: trimming a heap that held several photos takes tens of milliseconds.
-    if (trabajos_ == 0) pool_.start([] { malloc_trim(0); });
+    if (trabajos_ == 0)
+        pool_.start([] {
+            cederPrioridad();
+            malloc_trim(0);
+        });
 }
 
 void VistaPrincipal::fijarActivo(std::optional<Uuid> id) {

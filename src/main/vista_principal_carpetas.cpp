@@ -3,6 +3,7 @@
 #include "main/textos.h"
 #include "main/tipos_ventana.h"
 #include "main/vista_principal.h"
+#include "vistas/prioridad.h"
 
 #include <QMetaObject>
 
@@ -83,6 +84,7 @@ void VistaPrincipal::procesarRutas(const std::vector<Ruta>& rutas) {
     notificar();
     const std::uint64_t epoca = epoca_->load();
     busquedas_.start([this, rutas, carpetas, epoca, vigente = epoca_] {
+        cederPrioridad();
         using Reloj = std::chrono::steady_clock;
         auto ultimo = Reloj::now();
         auto hallados = expandirRutas(rutas, [&](std::size_t n) {

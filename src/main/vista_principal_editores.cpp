@@ -6,6 +6,7 @@
 #include "motor/filtros.h"
 #include "motor/fuente.h"
 #include "motor/recorte.h"
+#include "vistas/prioridad.h"
 
 #include <QMetaObject>
 
@@ -38,6 +39,7 @@ void VistaPrincipal::rehacerMiniaturas(const ArchivoEstado& a) {
     const ImagenFuente fuente = *a.fuente;
     empezarTrabajo();
     pool_.start([this, id, fuente] {
+        cederPrioridad();
         auto r = std::make_shared<std::map<std::string, Imagen>>(miniaturasDe(fuente));
         vips_thread_shutdown();
         QMetaObject::invokeMethod(

@@ -1,6 +1,7 @@
 // Window operations of the desktop shell: background removal that never pretends, and the
 // sidebar's visibility.
 #include "main/vista_principal.h"
+#include "vistas/prioridad.h"
 
 #include <QMetaObject>
 
@@ -36,6 +37,7 @@ void VistaPrincipal::alternarSinFondo() {
     empezarTrabajo();
     auto modelo = s_.motor.modeloFondo;
     pool_.start([this, modelo, id] {
+        cederPrioridad();
         auto r = std::make_shared<Resultado<Ruta>>(modelo(true));
         QMetaObject::invokeMethod(
             this,

@@ -1,5 +1,5 @@
 // The page organiser's access to the window's services.
-#include "main/prioridad.h"
+#include "vistas/prioridad.h"
 #include "main/vista_principal.h"
 
 #include <vips/vips.h>

@@ -1,6 +1,6 @@
 #include "organizador/miniaturas_organizador.h"
 
-#include "main/prioridad.h"
+#include "vistas/prioridad.h"
 #include "motor/pdf.h"
 #include "vistas/imagen_qt.h"
 

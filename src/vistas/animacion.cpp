@@ -1,7 +1,7 @@
 #include "vistas/animacion.h"
 
-#include <QGraphicsOpacityEffect>
 #include <QLabel>
+#include <QPainter>
 #include <QVariantAnimation>
 
 #include <algorithm>
@@ -11,6 +11,27 @@
 namespace Livora {
 
 namespace {
+
+// The picture of what was there, drawn straight at its opacity: an opacity effect would
+// render the whole window into a buffer of its own on every frame first.
+class CapaFundido : public QLabel {
+public:
+    using QLabel::QLabel;
+    void fijarOpacidad(qreal o) {
+        opacidad_ = o;
+        update();
+    }
+
+protected:
+    void paintEvent(QPaintEvent*) override {
+        QPainter p(this);
+        p.setOpacity(opacidad_);
+        p.drawPixmap(rect(), pixmap());
+    }
+
+private:
+    qreal opacidad_ = 1;
+};
 
 double frecuencia(const Muelle& m) {
     return 2 * std::numbers::pi / m.respuesta;
@@ -78,13 +99,11 @@ void configurar(QVariantAnimation* a, Transicion t) {
 
 void fundido(QWidget* w, const QPixmap& antes, Transicion t) {
     if (!w->isVisible() || antes.isNull()) return;
-    auto* capa = new QLabel(w);
+    auto* capa = new CapaFundido(w);
     capa->setObjectName("fundido");
     capa->setAttribute(Qt::WA_TransparentForMouseEvents);
     capa->setPixmap(antes);
     capa->setGeometry(w->rect());
-    auto* opacidad = new QGraphicsOpacityEffect(capa);
-    capa->setGraphicsEffect(opacidad);
     capa->show();
     capa->raise();
     auto* anim = new QVariantAnimation(capa);
@@ -92,10 +111,9 @@ void fundido(QWidget* w, const QPixmap& antes, Transicion t) {
     anim->setStartValue(0.0);
     anim->setEndValue(1.0);
     // A spring overshoots; opacity cannot.
-    QObject::connect(anim, &QVariantAnimation::valueChanged, opacidad,
-                     [opacidad](const QVariant& v) {
-                         opacidad->setOpacity(std::clamp(1.0 - v.toDouble(), 0.0, 1.0));
-                     });
+    QObject::connect(anim, &QVariantAnimation::valueChanged, capa, [capa](const QVariant& v) {
+        capa->fijarOpacidad(std::clamp(1.0 - v.toDouble(), 0.0, 1.0));
+    });
     QObject::connect(anim, &QVariantAnimation::finished, capa, &QObject::deleteLater);
     anim->start();
 }

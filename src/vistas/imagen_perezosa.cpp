@@ -1,5 +1,7 @@
 #include "vistas/imagen_perezosa.h"
 
+#include "vistas/prioridad.h"
+
 #include <QCoreApplication>
 #include <QThreadPool>
 #include <QtConcurrent/QtConcurrentRun>
@@ -122,8 +124,10 @@ void ImagenPerezosa::pedir(QSize necesario) {
     auto* v = vigilante_.get();
     connect(v, &QFutureWatcher<QImage>::finished, this,
             [this, v, gen, necesario] { terminada(gen, necesario, v->result()); });
-    v->setFuture(
-        QtConcurrent::run(&hilosVista(), [proveedor, necesario] { return proveedor(necesario); }));
+    v->setFuture(QtConcurrent::run(&hilosVista(), [proveedor, necesario] {
+        cederPrioridad(Cesion::Vista);
+        return proveedor(necesario);
+    }));
 }
 
 void ImagenPerezosa::guardar(QImage img) {
