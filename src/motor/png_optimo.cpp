@@ -9,6 +9,7 @@
 #include <memory>
 
 #include <libdeflate.h>
+#include <zlib.h>
 #include <zopfli/zopfli.h>
 
 namespace Livora {
@@ -222,26 +223,37 @@ Forma formaDirecta(const Analisis& a, const Pixeles& p) {
     return f;
 }
 
-// Translucent entries first, so that tRNS stays short; then the most used.
-Forma formaPaleta(Analisis& a) {
+// Translucent entries first, so that tRNS stays short; then the most used (flat graphics),
+// or by alpha and lightness (gradients: neighbouring colours get neighbouring indices,
+// which the row filters then turn into small differences). The indices are the colour
+// table's once `usarPaleta` has been called.
+Forma formaPaleta(const Analisis& a, bool porValor) {
     Forma f;
     f.tipo = Paleta;
-    std::vector<std::size_t> orden(a.colores.lista().size());
-    for (std::size_t i = 0; i < orden.size(); ++i)
-        orden[i] = i;
     const auto& l = a.colores.lista();
     const auto& n = a.colores.cuentas();
+    std::vector<std::size_t> orden(l.size());
+    for (std::size_t i = 0; i < orden.size(); ++i)
+        orden[i] = i;
+    auto valor = [](std::uint32_t c) {
+        const std::uint32_t r = c & 0xff, g = c >> 8 & 0xff, b = c >> 16 & 0xff;
+        return std::pair{c >> 24, 299 * r + 587 * g + 114 * b};
+    };
     std::stable_sort(orden.begin(), orden.end(), [&](std::size_t i, std::size_t j) {
         const bool ti = (l[i] >> 24) != 0xff, tj = (l[j] >> 24) != 0xff;
         if (ti != tj) return ti;
+        if (porValor) return valor(l[i]) < valor(l[j]);
         return n[i] > n[j];
     });
     for (std::size_t i : orden)
         f.paleta.push_back(l[i]);
-    a.colores.reordenar(f.paleta);
     const std::size_t k = f.paleta.size();
     f.bits = k <= 2 ? 1 : k <= 4 ? 2 : k <= 16 ? 4 : 8;
     return f;
+}
+
+void usarPaleta(Analisis& a, const Forma& f) {
+    if (f.tipo == Paleta) a.colores.reordenar(f.paleta);
 }
 
 // One row in the form's sample layout, before filtering.
@@ -437,6 +449,23 @@ Buffer deflate(const Buffer& datos, int nivel) {
     return salida;
 }
 
+// zlib with run-length matches only (distance 1), its strongest level. On filtered data with
+// fine noise (dithered gradients) long-distance matches break the literals' statistics and
+// cost more than they save: there this beats libdeflate's optimal parsing by 15 %.
+Buffer rle(const Buffer& datos) {
+    z_stream z{};
+    if (deflateInit2(&z, 9, Z_DEFLATED, 15, 9, Z_RLE) != Z_OK) return Buffer();
+    Buffer salida(deflateBound(&z, datos.size()));
+    z.next_in = const_cast<Bytef*>(datos.data());
+    z.avail_in = static_cast<uInt>(datos.size());
+    z.next_out = salida.data();
+    z.avail_out = static_cast<uInt>(salida.size());
+    const bool bien = ::deflate(&z, Z_FINISH) == Z_STREAM_END;
+    salida.tamano = bien ? z.total_out : 0;
+    deflateEnd(&z);
+    return salida;
+}
+
 Buffer zopfli(const Buffer& datos) {
     ZopfliOptions o;
     ZopfliInitOptions(&o);
@@ -601,16 +630,22 @@ std::optional<Bytes> codificarPNG(const Imagen& img, EsfuerzoPNG esfuerzo) {
         Analisis a = analizar(*p);
         std::vector<Forma> formas;
         if (a.pocosColores) {
-            Forma paleta = formaPaleta(a);
+            Forma paleta = formaPaleta(a, false);
+            std::vector<Forma> paletas{paleta};
+            if (crudo <= limitePruebas) paletas.push_back(formaPaleta(a, true));
             if (a.gris) {
                 Forma gris = formaDirecta(a, *p);
-                // A grey of few bits needs no palette; otherwise let the trials decide.
-                if (gris.bits <= paleta.bits || crudo > limitePruebas)
+                // A grey of no more bits per pixel needs no palette (grey with alpha has
+                // two samples: its few pairs often fit one palette byte); otherwise the
+                // trials decide, or the fewer bits when the picture is too big for them.
+                if (gris.bits * gris.canales() <= paleta.bits)
                     formas = {gris};
+                else if (crudo > limitePruebas)
+                    formas = {paleta};
                 else
-                    formas = {paleta, gris};
+                    formas = {paletas[0], paletas[1], gris};
             } else {
-                formas = {paleta};
+                formas = paletas;
             }
         } else {
             formas = {formaDirecta(a, *p)};
@@ -624,12 +659,21 @@ std::optional<Bytes> codificarPNG(const Imagen& img, EsfuerzoPNG esfuerzo) {
         // deflated at the strongest one. On a 12 MP photo level 6 makes 23.16 MB in about
         // 2 s, level 1 23.27 MB and level 8 23.15 MB for 0.35 s more.
         const int nivelPrueba = 6;
-        Buffer mejorFiltrada, mejorDeflate;
+        Buffer mejorFiltrada, mejorDeflate, mejorRle;
         const Forma* mejorForma = nullptr;
+        const Forma* formaRle = nullptr;
         std::size_t mejorTamano = 0;
-        for (const Forma& f : formas)
+        for (const Forma& f : formas) {
+            usarPaleta(a, f);
             for (Estrategia e : estrategias) {
                 auto datos = filtrada(*p, f, a.colores, e);
+                if (pruebas) {
+                    auto r = rle(datos);
+                    if (!r.empty() && (!formaRle || r.size() < mejorRle.size())) {
+                        mejorRle = std::move(r);
+                        formaRle = &f;
+                    }
+                }
                 auto z = deflate(datos, nivelPrueba);
                 if (z.empty()) continue;
                 if (!mejorForma || z.size() < mejorTamano) {
@@ -639,12 +683,17 @@ std::optional<Bytes> codificarPNG(const Imagen& img, EsfuerzoPNG esfuerzo) {
                     mejorDeflate = std::move(z);
                 }
             }
+        }
         if (!mejorForma) return std::nullopt;
         // With a single trial its output is the final one.
         Buffer idat = pruebas ? deflate(mejorFiltrada, 12) : std::move(mejorDeflate);
         if (pruebas && mejorFiltrada.size() <= limiteZopfli) {
             auto z = zopfli(mejorFiltrada);
             if (!z.empty() && z.size() < idat.size()) idat = std::move(z);
+        }
+        if (formaRle && !mejorRle.empty() && (idat.empty() || mejorRle.size() < idat.size())) {
+            idat = std::move(mejorRle);
+            mejorForma = formaRle;
         }
         if (idat.empty()) return std::nullopt;
         return archivoPNG(*p, *mejorForma, idat, img);
