@@ -30,8 +30,9 @@ std::optional<ReservaMemoria> reservarMemoria(std::int64_t bytes);
 
 // What the reservations share, taken when none is held: what keeps the whole process under
 // `techoMemoriaProceso` beside what it already holds (open pictures above all), and no
-// more than three quarters of memoriaDisponible().
-inline constexpr std::int64_t techoMemoriaProceso = std::int64_t{2000} << 20;
+// more than three quarters of memoriaDisponible(). 1800 MiB keeps the peak under 2 GB with
+// the estimates' error (a 15000 × 15000 picture peaked 9 MB over the ceiling).
+inline constexpr std::int64_t techoMemoriaProceso = std::int64_t{1800} << 20;
 std::int64_t capacidadMemoria();
 
 } // namespace Livora
