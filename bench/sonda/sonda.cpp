@@ -3,13 +3,15 @@
 // With LIVORA_SONDA_PILAS=FILE a watchdog thread also interrupts the GUI thread every 20 ms
 // while a tick is over 30 ms late and appends its stack to FILE, to find what stalls it.
 // With LIVORA_SONDA_ORDEN=FILE the probe acts on the window when FILE appears (and removes
-// it): "metadatos" clicks the "Quitar metadatos" switch, which regenerates every open image.
+// it): "metadatos" clicks the "Quitar metadatos" switch, which regenerates every open image;
+// "inicio" triggers "Inicio" (close everything and go back to the start screen).
 // With LIVORA_SONDA_PINTURAS=FILE every paint of the before/after comparator is logged as
 // "<epoch ms>", so the time a switch of records takes to show can be read afterwards.
 // With LIVORA_SONDA_RESPONDER=BUTTON it answers a modal question by clicking the button
 // with that text, as a user would, and appends the question's text to the file named by
 // LIVORA_SONDA_PREGUNTAS.
 #include <QAbstractButton>
+#include <QAction>
 #include <QApplication>
 #include <QCoreApplication>
 #include <QDateTime>
@@ -147,6 +149,15 @@ private:
         const QByteArray que = f.readAll().trimmed();
         f.close();
         f.remove();
+        if (que == "inicio") {
+            for (QWidget* w : QApplication::allWidgets())
+                for (QAction* a : w->actions())
+                    if (a->text() == QStringLiteral("Inicio") && a->isEnabled()) {
+                        a->trigger();
+                        return;
+                    }
+            return;
+        }
         if (que != "metadatos") return;
         for (QWidget* w : QApplication::allWidgets())
             if (auto* b = qobject_cast<QAbstractButton*>(w);

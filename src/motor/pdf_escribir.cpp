@@ -101,7 +101,8 @@ std::optional<Imagen> reducir(const Imagen& grande, double factor, std::int64_t 
 // Each thread draws with its own poppler document; pages are taken in order, so no more
 // than one page's bitmaps per thread are alive at a time. Every page is drawn once, at the
 // highest resolution any output needs, and brought down for the others; each JPEG goes to a
-// file named after its output. A cancelled job stops between pages.
+// file named after its output. A cancelled job stops between pages, or between one page's
+// pictures.
 void rasterizar(const Ruta& fuente, std::vector<TrabajoPagina>& trabajos,
                 const std::vector<SalidaRaster>& salidas, const ControlTrabajo& control) {
     std::atomic<std::size_t> siguiente{0};
@@ -117,15 +118,18 @@ void rasterizar(const Ruta& fuente, std::vector<TrabajoPagina>& trabajos,
             auto img = mayor ? dibujarPagina(*doc, static_cast<int>(i), t.g, salidas[*mayor].dpi,
                                              t.ancho[*mayor], t.alto[*mayor])
                              : std::nullopt;
-            for (std::size_t k = 0; img && k < salidas.size(); ++k) {
+            // A cancelled job also leaves the page it is on between its three pictures.
+            for (std::size_t k = 0; img && k < salidas.size() && !control.cancelado(); ++k) {
                 if (t.ancho[k] < 1) continue;
                 auto pagina =
                     reducir(*img, salidas[*mayor].dpi / salidas[k].dpi, t.ancho[k], t.alto[k]);
                 if (!pagina) continue;
                 auto jpeg = codificarJPEGPagina(*pagina, salidas[k].calidad);
                 const auto& destino = salidas[k].salida;
-                Ruta archivo = destino.parent_path() / ("." + destino.stem().string() + "-pagina-" +
-                                                        std::to_string(i) + ".jpg");
+                std::string nombre = ".";
+                nombre += destino.stem().string();
+                nombre += "-pagina-" + std::to_string(i) + ".jpg";
+                Ruta archivo = destino.parent_path() / nombre;
                 if (jpeg && jpegValido(*jpeg, t.ancho[k], t.alto[k]) &&
                     escribirArchivo(archivo, *jpeg))
                     t.jpeg[k] = std::move(archivo);
