@@ -50,7 +50,7 @@ namespace {
 // for the box.
 QImage dibujar(const PaginaPDF& pagina, int lado, const std::optional<Imagen>& registrada,
                LectorMiniaturas& lector) {
-    cederPrioridad();
+    cederPrioridad(Cesion::Vista);
     QImage r;
     if (registrada)
         r = proveedorImagen(*registrada)(QSize(lado, lado));
