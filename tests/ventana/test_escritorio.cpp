@@ -345,6 +345,8 @@ TEST_F(Escritorio, TransicionesDeLaVentana) {
     EXPECT_TRUE(QTest::qWaitFor([&] { return !ventana->findChild<QLabel*>("fundido"); }, 5000));
     // The pill's number rolls to the new size; the chosen row's look follows.
     PastillaPeso* pastilla = ventana->panel()->pastilla();
+    EXPECT_EQ(pastilla->textoAhorro(), "−60 %");
+    EXPECT_TRUE(pastilla->esVerde());
     vista->moverSeleccion(+1);
     EXPECT_TRUE(pastilla->cambiando());
     EXPECT_EQ(pastilla->textoSalida(), "300 bytes");
@@ -352,6 +354,10 @@ TEST_F(Escritorio, TransicionesDeLaVentana) {
     auto filas = ventana->inspector()->filas();
     EXPECT_FALSE(filas[0]->esElegida());
     EXPECT_TRUE(filas[1]->esElegida());
+    // Green with a saving, orange without.
+    vista->moverSeleccion(+1);
+    EXPECT_EQ(pastilla->textoAhorro(), "+100 %");
+    EXPECT_FALSE(pastilla->esVerde());
 }
 
 // ---- Qt's own texts ----------------------------------------------------------------------

@@ -58,12 +58,11 @@ TEST_F(Estado, VolverAlInicioConservaLosAjustesMenosElObjetivo) {
     EXPECT_FALSE(e().archivoActivoID);
     EXPECT_FALSE(e().modoRecorte || e().mostrarFiltros || e().modoTexto || e().modoPaginas);
     EXPECT_EQ(e().mensaje, "");
-    EXPECT_EQ(e().ajustes.calidadCustom, 55);
-    EXPECT_EQ(e().ajustes.anchoCustom, 800);
-    EXPECT_EQ(e().ajustes.altoCustom, 600);
-    EXPECT_FALSE(e().ajustes.proporcionBloqueada);
-    EXPECT_FALSE(e().ajustes.quitarMetadatos);
-    EXPECT_FALSE(e().ajustes.objetivoKB);
+    const AjustesImagen& a = e().ajustes;
+    EXPECT_EQ(std::tie(a.calidadCustom, a.anchoCustom, a.altoCustom, a.proporcionBloqueada,
+                       a.quitarMetadatos),
+              std::make_tuple(55.0, 800.0, 600.0, false, false));
+    EXPECT_FALSE(a.objetivoKB);
     EXPECT_EQ(e().objetivoTexto, "300");
 }
 

@@ -195,21 +195,21 @@ TEST(Ahorro, TextoDeLaActivaYColor) {
     EstadoVentana e;
     Variante v;
     v.bytes = 250;
-    EXPECT_EQ(ahorroActivo(e, v), "—");
+    EXPECT_EQ(ahorroActivo(e, v), "—"); // no active file
     ArchivoEstado a;
-    a.bytesOriginal = 1000;
     e.archivos.push_back(a);
     e.archivoActivoID = a.id;
-    EXPECT_EQ(ahorroActivo(e, v), "−75 %");
-    v.bytes = 1000;
-    EXPECT_EQ(ahorroActivo(e, v), "−0 %");
-    EXPECT_FALSE(esAhorro(1000, 1000));
-    v.bytes = 1010;
-    EXPECT_EQ(ahorroActivo(e, v), "+1 %");
-    e.archivos[0].bytesOriginal = 0;
-    v.bytes = 10;
-    EXPECT_EQ(ahorroActivo(e, v), "—");
-    EXPECT_FALSE(esAhorro(10, 0)) << "orange capsule for a 0-byte original";
+    // Original, output: the text and whether the capsule is green.
+    for (const auto& [original, salida, texto, verde] :
+         {std::tuple<int, int, std::string, bool>{1000, 250, "−75 %", true},
+          {1000, 1000, "−0 %", false},
+          {1000, 1010, "+1 %", false},
+          {0, 10, "—", false}}) {
+        e.archivos[0].bytesOriginal = original;
+        v.bytes = salida;
+        EXPECT_EQ(ahorroActivo(e, v), texto);
+        EXPECT_EQ(esAhorro(salida, original), verde) << texto;
+    }
 }
 
 } // namespace
