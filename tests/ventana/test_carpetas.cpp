@@ -4,10 +4,6 @@
 #include "main/textos.h"
 #include "soporte.h"
 
-#include <QCoreApplication>
-
-#include <atomic>
-
 using namespace Livora;
 using namespace prueba;
 

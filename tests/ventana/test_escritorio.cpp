@@ -16,7 +16,6 @@
 
 #include <QAccessible>
 #include <QColorDialog>
-#include <QDialogButtonBox>
 #include <QDropEvent>
 #include <QFileDialog>
 #include <QLabel>
@@ -24,13 +23,11 @@
 #include <QMenu>
 #include <QMimeData>
 #include <QPointer>
-#include <QPushButton>
 #include <QSettings>
 #include <QSlider>
 #include <QToolButton>
 
 #include <clocale>
-#include <cstdlib>
 
 using namespace Livora;
 using namespace prueba;

@@ -3,8 +3,6 @@
 #include "main/textos.h"
 #include "soporte.h"
 
-#include <QCoreApplication>
-
 #include <fstream>
 #include <sstream>
 

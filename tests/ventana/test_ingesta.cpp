@@ -5,7 +5,6 @@
 #include "soporte.h"
 
 #include <QMimeDatabase>
-#include <atomic>
 
 using namespace Livora;
 using namespace prueba;

@@ -15,7 +15,6 @@
 #include "vistas/panel_filtros.h"
 
 #include <QLineEdit>
-#include <QMouseEvent>
 
 using namespace Livora;
 using namespace prueba;
