@@ -1,6 +1,7 @@
 #pragma once
 // Fakes for the window's services and helpers shared by the window suites.
 #include "../carpeta_prueba.h"
+#include "main/ventana.h"
 #include "main/vista_principal.h"
 #include "motor/archivos.h"
 
@@ -9,10 +10,12 @@
 
 #include <gtest/gtest.h>
 
+#include <atomic>
 #include <condition_variable>
 #include <deque>
 #include <filesystem>
 #include <fstream>
+#include <map>
 #include <mutex>
 
 namespace prueba {
@@ -180,9 +183,41 @@ inline Livora::ArchivoEstado registroFalso(const Ruta& url, const Ruta& carpeta,
     return a;
 }
 
-} // namespace prueba
+// A fake intake that counts the jobs running at once; files named in `puertas` wait until
+// the test opens theirs.
+struct IngestaContada {
+    std::map<std::string, std::shared_ptr<Puerta>> puertas;
+    std::shared_ptr<std::atomic<int>> ahora = std::make_shared<std::atomic<int>>(0);
+    std::shared_ptr<std::atomic<int>> maximo = std::make_shared<std::atomic<int>>(0);
+    std::shared_ptr<std::atomic<int>> llamadas = std::make_shared<std::atomic<int>>(0);
 
-namespace prueba {
+    Livora::MotorVentana motor(const Ruta& salidas) {
+        auto p = puertas;
+        auto ahora_ = ahora, maximo_ = maximo, llamadas_ = llamadas;
+        auto ingesta = [=](const Ruta& url, bool esImagen) {
+            const int n = ++*ahora_;
+            for (int m = maximo_->load(); n > m && !maximo_->compare_exchange_weak(m, n);) {
+            }
+            ++*llamadas_;
+            if (auto it = p.find(url.filename().string()); it != p.end()) it->second->esperar();
+            --*ahora_;
+            return Livora::Resultado<Livora::ArchivoEstado>(
+                registroFalso(url, salidas, 100, {{"alta", 50}}, esImagen));
+        };
+        Livora::MotorVentana m = Livora::MotorVentana::real();
+        m.ingestaImagen = [ingesta](const Ruta& url, const Livora::AjustesImagen&) {
+            return ingesta(url, true);
+        };
+        m.estadoPDF = [](const Ruta&) { return Livora::MotorVentana::AperturaPDF::Abierto; };
+        m.ingestaPDF = [ingesta](const Ruta& url, const Ruta&, bool, std::optional<std::int64_t>,
+                                 const Livora::ControlTrabajo&) { return ingesta(url, false); };
+        return m;
+    }
+    void cerrar(const std::string& nombre) { puertas[nombre] = std::make_shared<Puerta>(); }
+    void abrir(const std::string& nombre) { puertas.at(nombre)->abrir(); }
+};
+
+using Salidas = std::vector<std::pair<std::string, int>>;
 
 // A window state with fake dialogs, desktop and clock over the given engine.
 class ConVentana : public ::testing::Test {
@@ -192,13 +227,55 @@ protected:
     RelojFalso reloj;
     CarpetaTemporal tmp;
     std::unique_ptr<Livora::VistaPrincipal> vista;
+    std::unique_ptr<Livora::VentanaPrincipal> ventana;
 
+    // What motorRapido's intake gives a file: its outputs by file name (set before the file
+    // is opened), else the default ones, over `foto` and an original of `bytes`.
+    std::map<std::string, Salidas> salidas;
+    Salidas salidasPorDefecto = {{"alta", 400}, {"media", 300}, {"personalizada", 2000}};
+    std::optional<Livora::ImagenFuente> foto =
+        Livora::ImagenFuente::enMemoria(vips::VImage::black(64, 48));
+    std::int64_t bytes = 1000;
+
+    // The real engine with an image intake that answers at once.
+    Livora::MotorVentana motorRapido() {
+        Livora::MotorVentana m = Livora::MotorVentana::real();
+        m.ingestaImagen = [this](const Ruta& url, const Livora::AjustesImagen&) {
+            const auto it = salidas.find(url.filename().string());
+            Livora::ArchivoEstado a = registroFalso(
+                url, tmp.ruta(), bytes, it == salidas.end() ? salidasPorDefecto : it->second);
+            a.fuente = a.fuenteOriginal = a.previewAntes = foto;
+            return Livora::Resultado<Livora::ArchivoEstado>(a);
+        };
+        return m;
+    }
     void crear(Livora::MotorVentana motor = Livora::MotorVentana::real(), int limiteIngestas = 4) {
         vista = std::make_unique<Livora::VistaPrincipal>(Livora::ServiciosVentana{
             &dialogos, &escritorio, &reloj, std::move(motor), limiteIngestas});
     }
+    // The real window over the state, shown and active.
+    void mostrarVentana() {
+        ventana = std::make_unique<Livora::VentanaPrincipal>(*vista);
+        ventana->resize(1180, 740);
+        ventana->show();
+        ventana->activateWindow();
+        ASSERT_TRUE(QTest::qWaitForWindowActive(ventana.get()));
+    }
+    // Opens a file of the test's folder and waits for it.
+    void abrir(const std::string& nombre) { abrirRuta(tmp.ruta() / nombre); }
+    void abrirRuta(const Ruta& r) {
+        vista->procesar(r);
+        ASSERT_TRUE(esperarTrabajos(*vista));
+    }
+    // A drop is handled once the drop event has returned: that deferred call, and no more.
+    void soltar(const Ruta& r) {
+        vista->recibir({QUrl::fromLocalFile(QString::fromStdString(r.string()))});
+        QCoreApplication::sendPostedEvents(vista.get(), QEvent::MetaCall);
+    }
     const Livora::EstadoVentana& e() const { return vista->estado(); }
+    std::string elegida() const { return e().varianteActiva() ? e().varianteActiva()->sufijo : ""; }
     void TearDown() override {
+        ventana.reset();
         if (vista) esperarTrabajos(*vista);
         vista.reset();
     }

@@ -4,51 +4,14 @@
 #include "main/textos.h"
 #include "soporte.h"
 
-#include <QCoreApplication>
-
-#include <atomic>
-
 using namespace Livora;
 using namespace prueba;
 
 namespace {
 
-// A fake intake that counts the jobs running at once; files named in `puertas` wait until
-// the test opens theirs.
-struct IngestaContada {
-    std::map<std::string, std::shared_ptr<Puerta>> puertas;
-    std::shared_ptr<std::atomic<int>> ahora = std::make_shared<std::atomic<int>>(0);
-    std::shared_ptr<std::atomic<int>> maximo = std::make_shared<std::atomic<int>>(0);
-    std::shared_ptr<std::atomic<int>> llamadas = std::make_shared<std::atomic<int>>(0);
-
-    MotorVentana motor(const Ruta& salidas) {
-        auto p = puertas;
-        auto ahora_ = ahora, maximo_ = maximo, llamadas_ = llamadas;
-        auto ingesta = [=](const Ruta& url, bool esImagen) {
-            const int n = ++*ahora_;
-            for (int m = maximo_->load(); n > m && !maximo_->compare_exchange_weak(m, n);) {
-            }
-            ++*llamadas_;
-            if (auto it = p.find(url.filename().string()); it != p.end()) it->second->esperar();
-            --*ahora_;
-            return Resultado<ArchivoEstado>(
-                registroFalso(url, salidas, 100, {{"alta", 50}}, esImagen));
-        };
-        MotorVentana m = MotorVentana::real();
-        m.ingestaImagen = [ingesta](const Ruta& url, const AjustesImagen&) {
-            return ingesta(url, true);
-        };
-        m.estadoPDF = [](const Ruta&) { return MotorVentana::AperturaPDF::Abierto; };
-        m.ingestaPDF = [ingesta](const Ruta& url, const Ruta&, bool, std::optional<std::int64_t>,
-                                 const ControlTrabajo&) { return ingesta(url, false); };
-        return m;
-    }
-    void abrir(const std::string& nombre) { puertas.at(nombre)->abrir(); }
-};
-
 class Carpetas : public ConVentana {
 protected:
-    CarpetaTemporal salidas;
+    CarpetaTemporal otra; // for the outputs, away from the folders dropped
     IngestaContada ingesta;
 
     Ruta arbol(const std::string& raiz, const std::vector<std::string>& nombres) {
@@ -57,11 +20,6 @@ protected:
             tmp.escribir(raiz + "/" + n, "x");
         }
         return tmp.ruta() / raiz;
-    }
-    // A drop is handled once the drop event has returned: that deferred call, and no more.
-    void soltar(const Ruta& r) {
-        vista->recibir({QUrl::fromLocalFile(QString::fromStdString(r.string()))});
-        QCoreApplication::sendPostedEvents(vista.get(), QEvent::MetaCall);
     }
     std::vector<std::string> lista() const {
         std::vector<std::string> r;
@@ -76,10 +34,9 @@ TEST_F(Carpetas, OrdenDeLaCarpetaSinDuplicadosYSoloLaPrimeraSeActiva) {
     const Ruta raiz =
         arbol("Vacaciones", {"IMG_10.jpg", "IMG_2.jpg", "Día 1/IMG_1.jpg", "Día 2/IMG_1.jpg",
                              "informe.pdf", "notas.txt", ".oculta/x.jpg"});
-    ingesta.puertas["IMG_2.jpg"] = std::make_shared<Puerta>();
-    crear(ingesta.motor(salidas.ruta()));
-    vista->procesar(raiz / "IMG_10.jpg");
-    ASSERT_TRUE(esperarTrabajos(*vista));
+    ingesta.cerrar("IMG_2.jpg");
+    crear(ingesta.motor(otra.ruta()));
+    abrirRuta(raiz / "IMG_10.jpg");
     const Uuid suelta = e().archivos[0].id;
 
     soltar(raiz);
@@ -112,10 +69,10 @@ TEST_F(Carpetas, NuncaCorrenMasTrabajosQueElLimite) {
     std::vector<std::string> nombres;
     for (int i = 1; i <= 12; ++i) {
         nombres.push_back("f" + std::to_string(i) + ".jpg");
-        ingesta.puertas[nombres.back()] = std::make_shared<Puerta>();
+        ingesta.cerrar(nombres.back());
     }
     const Ruta raiz = arbol("Lote", nombres);
-    crear(ingesta.motor(salidas.ruta()), 3);
+    crear(ingesta.motor(otra.ruta()), 3);
     soltar(raiz);
     esperar([&] { return ingesta.llamadas->load() == 3; });
     EXPECT_EQ(vista->trabajosEnCurso(), 12);
@@ -133,7 +90,7 @@ TEST_F(Carpetas, NuncaCorrenMasTrabajosQueElLimite) {
 }
 
 TEST_F(Carpetas, PreguntaAntesDeMasDeDoscientosArchivos) {
-    crear(ingesta.motor(salidas.ruta()));
+    crear(ingesta.motor(otra.ruta()));
     struct Caso {
         int archivos;
         bool respuesta;
@@ -164,9 +121,9 @@ TEST_F(Carpetas, PreguntaAntesDeMasDeDoscientosArchivos) {
 }
 
 TEST_F(Carpetas, VolverAlInicioSueltaLoQueEsperaYLaCarpetaVaciaAvisa) {
-    ingesta.puertas["a.jpg"] = std::make_shared<Puerta>();
+    ingesta.cerrar("a.jpg");
     const Ruta raiz = arbol("Fotos", {"a.jpg", "b.jpg", "c.jpg", "d.pdf"});
-    crear(ingesta.motor(salidas.ruta()), 1);
+    crear(ingesta.motor(otra.ruta()), 1);
     soltar(raiz);
     esperar([&] { return ingesta.llamadas->load() == 1; });
     vista->volverInicio();

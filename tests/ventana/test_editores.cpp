@@ -43,11 +43,6 @@ protected:
         };
         crear(m);
     }
-    void abrir(const Ruta& r) {
-        vista->procesar(r);
-        ASSERT_TRUE(esperarTrabajos(*vista));
-        ASSERT_FALSE(e().archivos.empty()) << e().mensaje;
-    }
     const ArchivoEstado& activo() const { return *e().archivoActivo(); }
     std::string tamanoSalida() const { return activo().variantes.at(0).detalle; }
 };
@@ -55,7 +50,7 @@ protected:
 } // namespace
 
 TEST_F(Editores, RecorteSobreUnaFotoRealSeAcumulaYSeDeshace) {
-    abrir(fotoGrande(tmp.ruta()));
+    abrirRuta(fotoGrande(tmp.ruta()));
     const auto miniaturasAntes = activo().miniaturasFiltros.at("mono").get_image();
 
     vista->abrirRecorte();
@@ -104,10 +99,14 @@ TEST_F(Editores, CapasAgregarEmojisYEliminar) {
     vista->insertarEmoji("🔥");
     vista->eliminarCapaSeleccionada();
     EXPECT_FALSE(e().capaSeleccionada);
-    abrir(datos("foto_exif.jpg"));
+    abrirRuta(datos("foto_exif.jpg"));
 
     vista->abrirTexto(); // no layers yet: one is made and typing starts
     ASSERT_EQ(activo().capas.size(), 1u);
+    EXPECT_TRUE(e().modoTexto);
+    EXPECT_DOUBLE_EQ(activo().capas[0].posY, 0.4);
+    vista->alternarSinFondo(); // tools are off inside an editor
+    EXPECT_FALSE(activo().sinFondo);
     const Uuid primera = activo().capas[0].id;
     EXPECT_EQ(e().capaSeleccionada, primera);
     EXPECT_EQ(e().capaEditando, primera);
@@ -160,7 +159,7 @@ TEST_F(Editores, EnlacesDeCapasYEnlaceCaducado) {
     EXPECT_TRUE(vista->bindingCapas().leer().empty());
     vista->bindingCapas().escribir({CapaTexto{}}); // no active record: not written
     EXPECT_FALSE(vista->bindingCapaSeleccionada());
-    abrir(datos("foto_exif.jpg"));
+    abrirRuta(datos("foto_exif.jpg"));
     EXPECT_FALSE(vista->bindingCapaSeleccionada()); // nothing selected
 
     vista->agregarCapa();
@@ -203,8 +202,8 @@ TEST_F(Editores, EnlacesDeCapasYEnlaceCaducado) {
 }
 
 TEST_F(Editores, CambiarDeActivoCierraElTextoSinRegenerar) {
-    abrir(datos("foto_exif.jpg"));
-    abrir(datos("mariquita.jpg"));
+    abrirRuta(datos("foto_exif.jpg"));
+    abrirRuta(datos("mariquita.jpg"));
     const int antes = cadenas->load();
     vista->abrirTexto();
     EXPECT_TRUE(e().capaEditando);
@@ -218,31 +217,29 @@ TEST_F(Editores, CambiarDeActivoCierraElTextoSinRegenerar) {
     EXPECT_EQ(e().archivos[1].capas.size(), 1u);
 }
 
-TEST(EditoresReal, UnaCapaBorradaNoLlegaALasSalidas) {
+class EditoresReal : public ConVentana {};
+
+TEST_F(EditoresReal, UnaCapaBorradaNoLlegaALasSalidas) {
     // "Texto", delete its only layer, "Listo": the outputs carry no text at all.
-    DialogosFalsos dialogos;
-    EscritorioFalso escritorio;
-    RelojFalso reloj;
-    VistaPrincipal vista(ServiciosVentana{&dialogos, &escritorio, &reloj, MotorVentana::real()});
-    vista.procesar(datos("foto_exif.jpg"));
-    ASSERT_TRUE(esperarTrabajos(vista));
+    crear();
+    abrirRuta(datos("foto_exif.jpg"));
     auto sinPerdida = [&] {
-        for (const auto& v : vista.estado().archivoActivo()->variantes)
+        for (const auto& v : e().archivoActivo()->variantes)
             if (v.sufijo == "sin-perdida") return cargarImagen(v.urlTemp)->imagen;
         ADD_FAILURE() << "sin salida sin pérdida";
         return Imagen();
     };
     const Imagen original = cargarImagen(datos("foto_exif.jpg"))->imagen;
 
-    vista.abrirTexto();
-    vista.terminarTexto();
-    ASSERT_TRUE(esperarTrabajos(vista));
+    vista->abrirTexto();
+    vista->terminarTexto();
+    ASSERT_TRUE(esperarTrabajos(*vista));
     EXPECT_GT((sinPerdida() - original).abs().max(), 50); // the layer is drawn
 
-    vista.abrirTexto();
-    vista.eliminarCapaSeleccionada();
-    vista.terminarTexto();
-    ASSERT_TRUE(esperarTrabajos(vista));
-    EXPECT_TRUE(vista.estado().archivoActivo()->capas.empty());
+    vista->abrirTexto();
+    vista->eliminarCapaSeleccionada();
+    vista->terminarTexto();
+    ASSERT_TRUE(esperarTrabajos(*vista));
+    EXPECT_TRUE(e().archivoActivo()->capas.empty());
     EXPECT_EQ((sinPerdida() - original).abs().max(), 0);
 }

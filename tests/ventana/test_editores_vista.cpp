@@ -46,37 +46,26 @@ QRect claros(const QImage& img) {
     return r;
 }
 
+// A dark grey picture, as the renderer's own test picture below.
+Imagen fondoGris(int ancho, int alto) {
+    return (vips::VImage::black(ancho, alto, vips::VImage::option()->set("bands", 3)) + 30)
+        .cast(VIPS_FORMAT_UCHAR)
+        .copy(vips::VImage::option()->set("interpretation", VIPS_INTERPRETATION_sRGB))
+        .copy_memory();
+}
+
 class EditoresVista : public ConVentana {
 protected:
-    std::unique_ptr<VentanaPrincipal> ventana;
     PanelDerecho* panel = nullptr;
 
     void SetUp() override {
-        MotorVentana m = MotorVentana::real();
-        const Ruta carpeta = tmp.ruta();
-        m.ingestaImagen = [carpeta](const Ruta& url, const AjustesImagen&) {
-            ArchivoEstado a = registroFalso(url, carpeta, 100000, {{"alta", 400}, {"media", 300}});
-            a.fuente = a.fuenteOriginal = ImagenFuente::enMemoria(
-                (vips::VImage::black(400, 300, vips::VImage::option()->set("bands", 3)) + 30)
-                    .cast(VIPS_FORMAT_UCHAR)
-                    .copy(vips::VImage::option()->set("interpretation", VIPS_INTERPRETATION_sRGB))
-                    .copy_memory());
-            a.previewAntes = a.fuente;
-            return Resultado<ArchivoEstado>(a);
-        };
-        crear(m);
-        ventana = std::make_unique<VentanaPrincipal>(*vista);
-        ventana->resize(1180, 740);
-        ventana->show();
-        ventana->activateWindow();
-        ASSERT_TRUE(QTest::qWaitForWindowExposed(ventana.get()));
+        salidasPorDefecto = {{"alta", 400}, {"media", 300}};
+        bytes = 100000;
+        foto = ImagenFuente::enMemoria(fondoGris(400, 300));
+        crear(motorRapido());
+        mostrarVentana();
         panel = ventana->panel();
-        vista->procesar(tmp.ruta() / "foto.jpg");
-        ASSERT_TRUE(esperarTrabajos(*vista));
-    }
-    void TearDown() override {
-        ventana.reset();
-        ConVentana::TearDown();
+        abrir("foto.jpg");
     }
     const ArchivoEstado& activo() const { return *e().archivoActivo(); }
     // A point of the shown picture, by its fractions.
@@ -244,13 +233,8 @@ TEST_F(EditoresVista, LaCapaSeVeDondeLaDibujaElRenderizador) {
     const QImage vista = v->grab(m).toImage();
     // The renderer on a picture of the shown size.
     const double dpr = v->devicePixelRatioF();
-    const Imagen fondo =
-        (vips::VImage::black(int(v->marco().width() * dpr), int(v->marco().height() * dpr),
-                             vips::VImage::option()->set("bands", 3)) +
-         30)
-            .cast(VIPS_FORMAT_UCHAR)
-            .copy(vips::VImage::option()->set("interpretation", VIPS_INTERPRETATION_sRGB));
-    const QImage salida = imagenQt(renderizarCapas(fondo, {c}));
+    const QImage salida = imagenQt(renderizarCapas(
+        fondoGris(int(v->marco().width() * dpr), int(v->marco().height() * dpr)), {c}));
     const QRect a = claros(vista),
                 b = claros(salida).translated(-(m.topLeft() - v->marco().topLeft().toPoint()));
     ASSERT_FALSE(a.isEmpty());

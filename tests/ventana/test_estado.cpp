@@ -1,5 +1,5 @@
-// Notices, removal, return to the start screen, active-record rules, arrow keys and the
-// texts derived from the state.
+// Notices, removal, return to the start screen, the choice with no match and the texts
+// derived from the state.
 #include "main/textos.h"
 #include "soporte.h"
 
@@ -8,57 +8,30 @@ using namespace prueba;
 
 namespace {
 
-// A window whose image intake returns prepared records instantly.
 class Estado : public ConVentana {
 protected:
-    void SetUp() override {
-        MotorVentana m = MotorVentana::real();
-        const Ruta carpeta = tmp.ruta();
-        m.ingestaImagen = [carpeta](const Ruta& url, const AjustesImagen&) {
-            return Resultado<ArchivoEstado>(registroFalso(
-                url, carpeta, 1000, {{"sin-perdida", 2000}, {"alta", 400}, {"media", 300}}));
-        };
-        crear(m);
-    }
-    void abrir(std::initializer_list<const char*> nombres) {
-        for (const char* n : nombres)
-            vista->procesar(tmp.ruta() / n);
-        ASSERT_TRUE(esperarTrabajos(*vista));
-    }
+    void SetUp() override { crear(motorRapido()); }
 };
 
-TEST_F(Estado, AvisoNuevoNoLoBorraElTemporizadorDelAnterior) {
-    vista->avisar("primero");
-    reloj.avanzar(3000);
-    vista->avisar("segundo");
-    reloj.avanzar(2000); // 5 s: the first notice's time
-    EXPECT_EQ(e().mensaje, "segundo");
-    reloj.avanzar(2999);
-    EXPECT_EQ(e().mensaje, "segundo");
-    reloj.avanzar(1); // 8 s
-    EXPECT_EQ(e().mensaje, "");
-}
-
-TEST_F(Estado, ElMismoTextoRepetidoTambienDuraCincoSegundos) {
-    vista->avisar("✓ Guardada 1 junto al original");
-    reloj.avanzar(4000);
-    vista->avisar("✓ Guardada 1 junto al original");
-    reloj.avanzar(1500);
-    EXPECT_EQ(e().mensaje, "✓ Guardada 1 junto al original");
-    reloj.avanzar(3500);
-    EXPECT_EQ(e().mensaje, "");
-}
-
-TEST_F(Estado, ClicEnElAvisoLoDescarta) {
-    vista->avisar("hola");
-    vista->descartarAviso();
-    EXPECT_EQ(e().mensaje, "");
-    reloj.avanzar(6000);
-    EXPECT_EQ(e().mensaje, "");
+// A notice lasts five seconds from its own posting, whatever the earlier one's timer does.
+TEST_F(Estado, AvisoDuraCincoSegundosDesdeElUltimo) {
+    for (const auto& [primero, segundo, pausa] :
+         {std::tuple<std::string, std::string, int>{"primero", "segundo", 3000},
+          {"✓ Guardada 1", "✓ Guardada 1", 4000}}) {
+        SCOPED_TRACE(segundo);
+        vista->avisar(primero);
+        reloj.avanzar(pausa);
+        vista->avisar(segundo);
+        reloj.avanzar(4999);
+        EXPECT_EQ(e().mensaje, segundo);
+        reloj.avanzar(1);
+        EXPECT_EQ(e().mensaje, "");
+    }
 }
 
 TEST_F(Estado, QuitarElActivoActivaElPrimeroYQuitarOtroLoConserva) {
-    abrir({"a.jpg", "b.jpg", "c.jpg"});
+    for (const char* n : {"a.jpg", "b.jpg", "c.jpg"})
+        abrir(n);
     const Uuid a = e().archivos[0].id, b = e().archivos[1].id, c = e().archivos[2].id;
     EXPECT_EQ(e().archivoActivoID, c);
     vista->quitar(b);
@@ -71,7 +44,7 @@ TEST_F(Estado, QuitarElActivoActivaElPrimeroYQuitarOtroLoConserva) {
 }
 
 TEST_F(Estado, VolverAlInicioConservaLosAjustesMenosElObjetivo) {
-    abrir({"a.jpg"});
+    abrir("a.jpg");
     vista->setAjustesCustom(55, 800, 600, false);
     vista->setQuitarMetadatos(false);
     vista->setObjetivoTexto("300");
@@ -85,45 +58,12 @@ TEST_F(Estado, VolverAlInicioConservaLosAjustesMenosElObjetivo) {
     EXPECT_FALSE(e().archivoActivoID);
     EXPECT_FALSE(e().modoRecorte || e().mostrarFiltros || e().modoTexto || e().modoPaginas);
     EXPECT_EQ(e().mensaje, "");
-    EXPECT_EQ(e().ajustes.calidadCustom, 55);
-    EXPECT_EQ(e().ajustes.anchoCustom, 800);
-    EXPECT_EQ(e().ajustes.altoCustom, 600);
-    EXPECT_FALSE(e().ajustes.proporcionBloqueada);
-    EXPECT_FALSE(e().ajustes.quitarMetadatos);
-    EXPECT_FALSE(e().ajustes.objetivoKB);
+    const AjustesImagen& a = e().ajustes;
+    EXPECT_EQ(std::tie(a.calidadCustom, a.anchoCustom, a.altoCustom, a.proporcionBloqueada,
+                       a.quitarMetadatos),
+              std::make_tuple(55.0, 800.0, 600.0, false, false));
+    EXPECT_FALSE(a.objetivoKB);
     EXPECT_EQ(e().objetivoTexto, "300");
-}
-
-TEST_F(Estado, CambiarDeActivoCierraLosEditoresYCopiaLasOpcionesPDF) {
-    abrir({"a.jpg", "b.jpg"});
-    vista->abrirRecorte();
-    vista->alternarFiltros();
-    EXPECT_TRUE(e().modoRecorte);
-    vista->activar(e().archivos[0].id);
-    EXPECT_FALSE(e().modoRecorte);
-    EXPECT_TRUE(e().mostrarFiltros);
-    vista->abrirTexto();
-    EXPECT_TRUE(e().modoTexto);
-    ASSERT_TRUE(e().capaSeleccionada);
-    vista->activar(e().archivos[1].id);
-    EXPECT_FALSE(e().modoTexto);
-    EXPECT_FALSE(e().capaSeleccionada);
-    EXPECT_EQ(e().opcionesBorrador, OpcionesPDF{});
-}
-
-TEST_F(Estado, FlechasMuevenLaEleccionConTope) {
-    abrir({"a.jpg"});
-    const auto& vs = e().archivos[0].variantes;
-    // Initial choice: "alta", the first smaller than the original.
-    EXPECT_EQ(e().varianteActiva()->sufijo, "alta");
-    vista->moverSeleccion(+1);
-    EXPECT_EQ(e().varianteActiva()->sufijo, "media");
-    vista->moverSeleccion(+1);
-    EXPECT_EQ(e().varianteActiva()->sufijo, "media");
-    vista->moverSeleccion(-1);
-    vista->moverSeleccion(-1);
-    vista->moverSeleccion(-1);
-    EXPECT_EQ(e().varianteActiva()->id, vs[0].id);
 }
 
 TEST(Flechas, SinEleccionQueCoincidaAbajoEligeLaSegundaYArribaLaPrimera) {
@@ -137,31 +77,16 @@ TEST(Flechas, SinEleccionQueCoincidaAbajoEligeLaSegundaYArribaLaPrimera) {
     EXPECT_FALSE(indiceMovido(a, +1));
 }
 
-TEST(Textos, SubtituloDeImagenPDFYSinActivo) {
+// The subtitle and title with files open are checked on the window (test_widgets.cpp).
+TEST(Textos, SinActivoYLineaDeFilaDeUnPDF) {
     EstadoVentana e;
     EXPECT_EQ(subtitulo(e), "");
     EXPECT_EQ(tituloVentana(e), "Livora");
     ArchivoEstado pdf;
-    pdf.url = "/x/informe.pdf";
     pdf.esImagen = false;
     pdf.bytesOriginal = 532;
-    pdf.paginas.resize(1);
-    e.archivos.push_back(pdf);
-    e.archivoActivoID = pdf.id;
-    EXPECT_EQ(subtitulo(e), "1 página · 532 bytes");
-    EXPECT_EQ(tituloVentana(e), "informe.pdf");
-    e.archivos[0].paginas.resize(2);
-    EXPECT_EQ(subtitulo(e), "2 páginas · 532 bytes");
-    EXPECT_EQ(lineaFila(e.archivos[0]), "2 pág. · 532 bytes");
-
-    ArchivoEstado img;
-    img.url = "/x/foto.jpg";
-    img.bytesOriginal = 532;
-    e.archivos.push_back(img);
-    e.archivoActivoID = img.id;
-    EXPECT_EQ(subtitulo(e), "532 bytes");
-    e.archivos[1].fuente = ImagenFuente::enMemoria(vips::VImage::black(480, 320));
-    EXPECT_EQ(subtitulo(e), "480 × 320 px · 532 bytes");
+    pdf.paginas.resize(2);
+    EXPECT_EQ(lineaFila(pdf), "2 pág. · 532 bytes");
 }
 
 TEST(Textos, InsigniasEnOrdenYCandadoSoloConContrasena) {
@@ -193,14 +118,10 @@ TEST(Textos, InsigniasEnOrdenYCandadoSoloConContrasena) {
 }
 
 TEST(Textos, CampoObjetivo) {
-    EXPECT_FALSE(objetivoDeTexto(""));
-    EXPECT_FALSE(objetivoDeTexto("12k"));
-    EXPECT_FALSE(objetivoDeTexto("1.5"));
-    EXPECT_FALSE(objetivoDeTexto("+"));
-    EXPECT_FALSE(objetivoDeTexto("99999999999999999999"));
-    EXPECT_EQ(objetivoDeTexto("200"), 200);
-    EXPECT_EQ(objetivoDeTexto(" \t200  "), 200);
-    EXPECT_EQ(objetivoDeTexto("+200"), 200);
+    for (const char* malo : {"", "12k", "1.5", "+", "99999999999999999999"})
+        EXPECT_FALSE(objetivoDeTexto(malo)) << malo;
+    for (const char* bueno : {"200", " \t200  ", "+200"})
+        EXPECT_EQ(objetivoDeTexto(bueno), 200) << bueno;
     EXPECT_EQ(objetivoDeTexto("-5"), -5);
 }
 

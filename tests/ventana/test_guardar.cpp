@@ -3,8 +3,6 @@
 #include "main/textos.h"
 #include "soporte.h"
 
-#include <QCoreApplication>
-
 #include <fstream>
 #include <sstream>
 
@@ -22,39 +20,32 @@ std::string leer(const Ruta& r) {
 
 class Guardar : public ConVentana {
 protected:
-    // Records made by a fake intake, keyed by file name.
-    std::map<std::string, std::vector<std::pair<std::string, int>>> salidas;
-    void SetUp() override {
-        MotorVentana m = MotorVentana::real();
-        const Ruta carpeta = tmp.ruta();
-        m.ingestaImagen = [this, carpeta](const Ruta& url, const AjustesImagen&) {
-            return Resultado<ArchivoEstado>(
-                registroFalso(url, carpeta, 1000, salidas[url.filename().string()]));
-        };
-        crear(m);
-    }
+    void SetUp() override { crear(motorRapido()); }
 };
 
-TEST(GuardarReal, GuardarTodasConUnaFotoCopiaCadaSalidaJuntoAlOriginal) {
-    DialogosFalsos d;
-    EscritorioFalso esc;
-    RelojFalso reloj;
-    CarpetaTemporal tmp;
-    VistaPrincipal vista({&d, &esc, &reloj, MotorVentana::real()});
+// The real intake of a photo, then every output saved next to it.
+TEST_F(Guardar, GuardarTodasConUnaFotoRealCopiaCadaSalidaJuntoAlOriginal) {
+    crear();
     const Ruta foto = tmp.copiar(datos("foto_exif.jpg"), "foto.jpg");
-    vista.procesar(foto);
-    ASSERT_TRUE(esperarTrabajos(vista));
-    ASSERT_EQ(vista.estado().archivos.size(), 1u);
-    const auto variantes = vista.estado().archivos[0].variantes;
+    vista->procesar(foto);
+    EXPECT_TRUE(e().procesando);
+    ASSERT_TRUE(esperarTrabajos(*vista));
+    ASSERT_EQ(e().archivos.size(), 1u);
+    EXPECT_EQ(e().archivoActivoID, e().archivos[0].id);
+    EXPECT_TRUE(e().archivos[0].esImagen);
+    EXPECT_NE(e().varianteActiva(), nullptr);
+    EXPECT_FALSE(e().procesando);
+    EXPECT_EQ(e().mensaje, "");
+    const auto variantes = e().archivos[0].variantes;
     ASSERT_GE(variantes.size(), 4u);
-    vista.guardar(true);
-    EXPECT_EQ(vista.estado().mensaje,
+    vista->guardar(true);
+    EXPECT_EQ(e().mensaje,
               "✓ Guardadas " + std::to_string(variantes.size()) + " junto al original");
-    ASSERT_EQ(esc.revelados.size(), 1u);
-    ASSERT_EQ(esc.revelados[0].size(), variantes.size());
+    ASSERT_EQ(escritorio.revelados.size(), 1u);
+    ASSERT_EQ(escritorio.revelados[0].size(), variantes.size());
     for (std::size_t i = 0; i < variantes.size(); ++i) {
         const Ruta esperado = tmp.ruta() / ("foto." + variantes[i].sufijo + "." + variantes[i].ext);
-        EXPECT_EQ(esc.revelados[0][i], esperado);
+        EXPECT_EQ(escritorio.revelados[0][i], esperado);
         EXPECT_EQ(leer(esperado), leer(variantes[i].urlTemp)) << esperado;
     }
     EXPECT_EQ(leer(foto), leer(datos("foto_exif.jpg"))) << "the original is never touched";
@@ -62,8 +53,7 @@ TEST(GuardarReal, GuardarTodasConUnaFotoCopiaCadaSalidaJuntoAlOriginal) {
 
 TEST_F(Guardar, GuardarUnaSalidaYVolverAGuardarLaReemplaza) {
     salidas["foto.png"] = {{"sin-perdida", 2000}, {"alta", 300}};
-    vista->procesar(tmp.ruta() / "foto.png");
-    ASSERT_TRUE(esperarTrabajos(*vista));
+    abrir("foto.png");
     vista->guardar(false);
     EXPECT_EQ(e().mensaje, "✓ Guardada 1 junto al original");
     const Ruta destino = tmp.ruta() / "foto.alta.jpg";
@@ -78,15 +68,16 @@ TEST_F(Guardar, LoteGuardaLaElegidaDeCadaArchivoYSaltaLosSinEleccion) {
     salidas["a.jpg"] = {{"alta", 100}, {"media", 50}};
     salidas["b.png"] = {};
     salidas["c.jpg"] = {{"alta", 2000}, {"webp", 10}};
-    for (const char* n : {"a.jpg", "b.png", "c.jpg"})
+    salidas["c.png"] = {{"webp", 20}}; // the same base name: both count
+    for (const char* n : {"a.jpg", "b.png", "c.jpg", "c.png"})
         vista->procesar(tmp.ruta() / n);
     ASSERT_TRUE(esperarTrabajos(*vista));
-    ASSERT_EQ(e().archivos.size(), 3u);
+    ASSERT_EQ(e().archivos.size(), 4u);
     const auto b = botonesGuardar(e());
     EXPECT_EQ(b.lote, "Guardar lote");
     EXPECT_EQ(b.ayudaLote, "Guarda la salida elegida de cada archivo");
     vista->guardar(true);
-    EXPECT_EQ(e().mensaje, "✓ Guardadas 2 junto al original");
+    EXPECT_EQ(e().mensaje, "✓ Guardadas 3 junto al original");
     std::vector<std::string> nombres;
     for (const auto& r : escritorio.revelados.at(0))
         nombres.push_back(r.filename().string());
@@ -98,28 +89,14 @@ TEST_F(Guardar, LoteGuardaLaElegidaDeCadaArchivoYSaltaLosSinEleccion) {
     EXPECT_EQ(nombres, esperado);
 }
 
-TEST_F(Guardar, DosOriginalesConElMismoNombreBaseCuentanAmbos) {
-    salidas["foto.png"] = {{"alta", 100}};
-    salidas["foto.jpg"] = {{"alta", 200}};
-    vista->procesar(tmp.ruta() / "foto.png");
-    ASSERT_TRUE(esperarTrabajos(*vista));
-    vista->procesar(tmp.ruta() / "foto.jpg");
-    ASSERT_TRUE(esperarTrabajos(*vista));
-    vista->guardar(true);
-    EXPECT_EQ(e().mensaje, "✓ Guardadas 2 junto al original");
-    EXPECT_EQ(std::filesystem::file_size(tmp.ruta() / "foto.alta.jpg"), 200u);
-}
-
 TEST_F(Guardar, UnaCopiaFallidaAvisaNoBorraLaSalidaAnteriorYSigueConLasDemas) {
     salidas["a.jpg"] = {{"alta", 100}};
     salidas["b.jpg"] = {{"alta", 100}};
-    vista->procesar(tmp.ruta() / "a.jpg");
-    ASSERT_TRUE(esperarTrabajos(*vista));
+    abrir("a.jpg");
     vista->guardar(false);
     const Ruta anterior = tmp.ruta() / "a.alta.jpg";
     const std::string contenido = leer(anterior);
-    vista->procesar(tmp.ruta() / "b.jpg");
-    ASSERT_TRUE(esperarTrabajos(*vista));
+    abrir("b.jpg");
     // The first job's temporary file vanished: its copy fails.
     std::filesystem::remove(e().archivos[0].variantes[0].urlTemp);
     escritorio.revelados.clear();
@@ -131,23 +108,6 @@ TEST_F(Guardar, UnaCopiaFallidaAvisaNoBorraLaSalidaAnteriorYSigueConLasDemas) {
     ASSERT_EQ(escritorio.revelados.size(), 1u);
 }
 
-TEST_F(Guardar, SinSalidaActivaElBotonPrincipalEstaDesactivado) {
-    salidas["a.jpg"] = {};
-    vista->procesar(tmp.ruta() / "a.jpg");
-    ASSERT_TRUE(esperarTrabajos(*vista));
-    const auto b = botonesGuardar(e());
-    EXPECT_FALSE(b.principalActivo);
-    EXPECT_EQ(b.principal, "Guardar");
-    EXPECT_EQ(b.lote, "Guardar todas");
-    EXPECT_EQ(b.ayudaLote, "Guarda todas las salidas junto al original");
-    EXPECT_TRUE(b.hayLote);
-    // Nothing to save still confirms and opens the file browser, nothing selected.
-    vista->guardar(true);
-    EXPECT_EQ(e().mensaje, "✓ Guardadas 0 junto al original");
-    EXPECT_EQ(escritorio.carpetasAbiertas, std::vector<Ruta>{tmp.ruta()});
-    EXPECT_TRUE(escritorio.revelados.empty());
-}
-
 TEST_F(Guardar, LoteDeUnaCarpetaGuardaJuntoACadaOriginalYMuestraLaCarpeta) {
     const Ruta raiz = tmp.ruta() / "Vacaciones";
     for (const char* n : {"a.jpg", "Día 1/b.jpg", "Día 2/c.jpg", "Día 2/d.png"}) {
@@ -155,8 +115,7 @@ TEST_F(Guardar, LoteDeUnaCarpetaGuardaJuntoACadaOriginalYMuestraLaCarpeta) {
         std::ofstream(raiz / n) << "original";
         salidas[Ruta(n).filename().string()] = {{"alta", 10}};
     }
-    vista->recibir({QUrl::fromLocalFile(QString::fromStdString(raiz.string()))});
-    QCoreApplication::sendPostedEvents(vista.get(), QEvent::MetaCall); // the deferred drop
+    soltar(raiz);
     ASSERT_TRUE(esperarTrabajos(*vista));
     ASSERT_EQ(e().archivos.size(), 4u);
     vista->guardar(true);
@@ -197,11 +156,15 @@ TEST_F(GuardarCombinado, SoloMuestraGuardarConPuntosYUsaElDialogo) {
     EXPECT_EQ(b.principal, "Guardar…");
     EXPECT_FALSE(b.hayLote);
     EXPECT_EQ(e().archivos[0].bytesOriginal, 4000);
+    vista->avisar("antes");
+    vista->guardar(false); // the dialog cancelled: nothing happens
+    EXPECT_EQ(e().mensaje, "antes");
+    EXPECT_TRUE(escritorio.revelados.empty());
     const Ruta destino = tmp.ruta() / "elegido" / "unido.pdf";
     std::filesystem::create_directory(destino.parent_path());
     dialogos.destino = destino;
     vista->guardar(false);
-    EXPECT_EQ(dialogos.propuestos, std::vector<std::string>{"Combinado.pdf"});
+    EXPECT_EQ(dialogos.propuestos, (std::vector<std::string>{"Combinado.pdf", "Combinado.pdf"}));
     EXPECT_EQ(e().mensaje, "✓ Guardado");
     EXPECT_EQ(std::filesystem::file_size(destino), 500u);
     EXPECT_EQ(escritorio.revelados.back(), std::vector<Ruta>{destino});
@@ -210,19 +173,11 @@ TEST_F(GuardarCombinado, SoloMuestraGuardarConPuntosYUsaElDialogo) {
     EXPECT_EQ(escritorio.revelados.size(), 1u);
 }
 
-TEST_F(GuardarCombinado, CancelarElDialogoNoHaceNada) {
-    vista->avisar("antes");
-    vista->guardar(false);
-    EXPECT_EQ(e().mensaje, "antes");
-    EXPECT_TRUE(escritorio.revelados.empty());
-}
-
 TEST_F(Guardar, CompartirUsaElArchivoTemporalDeLaSalidaActiva) {
     vista->copiarSalida();
     EXPECT_TRUE(escritorio.copiados.empty());
     salidas["a.jpg"] = {{"alta", 100}};
-    vista->procesar(tmp.ruta() / "a.jpg");
-    ASSERT_TRUE(esperarTrabajos(*vista));
+    abrir("a.jpg");
     vista->copiarSalida();
     vista->abrirSalidaCon();
     vista->enviarSalidaPorCorreo();
@@ -238,21 +193,21 @@ TEST(Ahorro, TextoDeLaActivaYColor) {
     EstadoVentana e;
     Variante v;
     v.bytes = 250;
-    EXPECT_EQ(ahorroActivo(e, v), "—");
+    EXPECT_EQ(ahorroActivo(e, v), "—"); // no active file
     ArchivoEstado a;
-    a.bytesOriginal = 1000;
     e.archivos.push_back(a);
     e.archivoActivoID = a.id;
-    EXPECT_EQ(ahorroActivo(e, v), "−75 %");
-    v.bytes = 1000;
-    EXPECT_EQ(ahorroActivo(e, v), "−0 %");
-    EXPECT_FALSE(esAhorro(1000, 1000));
-    v.bytes = 1010;
-    EXPECT_EQ(ahorroActivo(e, v), "+1 %");
-    e.archivos[0].bytesOriginal = 0;
-    v.bytes = 10;
-    EXPECT_EQ(ahorroActivo(e, v), "—");
-    EXPECT_FALSE(esAhorro(10, 0)) << "orange capsule for a 0-byte original";
+    // Original, output: the text and whether the capsule is green.
+    for (const auto& [original, salida, texto, verde] :
+         {std::tuple<int, int, std::string, bool>{1000, 250, "−75 %", true},
+          {1000, 1000, "−0 %", false},
+          {1000, 1010, "+1 %", false},
+          {0, 10, "—", false}}) {
+        e.archivos[0].bytesOriginal = original;
+        v.bytes = salida;
+        EXPECT_EQ(ahorroActivo(e, v), texto);
+        EXPECT_EQ(esAhorro(salida, original), verde) << texto;
+    }
 }
 
 } // namespace

@@ -1,11 +1,10 @@
-// Intake through every door: classification, duplicates, job order, the busy counter,
-// failures and the password loop.
+// Intake through every door: classification, duplicates, job order, the busy counter and
+// failures. The password loop runs on real protected PDFs (test_pdf_real.cpp).
 #include "main/tipos_ventana.h"
 #include "motor/tipos.h"
 #include "soporte.h"
 
 #include <QMimeDatabase>
-#include <atomic>
 
 using namespace Livora;
 using namespace prueba;
@@ -14,136 +13,86 @@ namespace {
 
 class Ingesta : public ConVentana {};
 
-TEST_F(Ingesta, UnaFotoRealAbreSuRegistroActivoConSalidas) {
+TEST_F(Ingesta, LoQueElMotorRealNoAbreAcabaEnAvisoYLaMayusculaEsImagen) {
     crear();
-    const Ruta foto = tmp.copiar(datos("foto_exif.jpg"), "foto.jpg");
-    vista->procesar(foto);
-    EXPECT_TRUE(e().procesando);
-    ASSERT_TRUE(esperarTrabajos(*vista));
-    ASSERT_EQ(e().archivos.size(), 1u);
-    const ArchivoEstado& a = e().archivos[0];
-    EXPECT_EQ(e().archivoActivoID, a.id);
-    EXPECT_TRUE(a.esImagen);
-    EXPECT_FALSE(a.variantes.empty());
-    EXPECT_NE(e().varianteActiva(), nullptr);
-    EXPECT_FALSE(e().procesando);
-    EXPECT_EQ(e().mensaje, "");
-}
-
-TEST_F(Ingesta, ExtensionEnMayusculasEsImagen) {
-    crear();
-    const Ruta foto = tmp.copiar(datos("solo_gps.png"), "CAPTURA.PNG");
-    vista->procesar(foto);
-    ASSERT_TRUE(esperarTrabajos(*vista));
-    ASSERT_EQ(e().archivos.size(), 1u);
-    EXPECT_TRUE(e().archivos[0].esImagen);
-}
-
-TEST_F(Ingesta, JpegCorruptoDaSuAvisoYNingunRegistro) {
-    crear();
-    const Ruta malo = tmp.escribir("roto.jpg", std::string("\xFF\xD8\xFF\xE0 basura", 12));
-    vista->procesar(malo);
-    ASSERT_TRUE(esperarTrabajos(*vista));
-    EXPECT_TRUE(e().archivos.empty());
-    EXPECT_EQ(e().mensaje, "❌ roto.jpg: No se pudo abrir la imagen");
-    EXPECT_FALSE(e().procesando);
-}
-
-TEST_F(Ingesta, ExtensionDesconocidaVaPorElCaminoPDFYAcabaEnAviso) {
-    crear();
-    const Ruta raro = tmp.escribir("notas.xyz", "no es nada");
-    vista->procesar(raro);
-    ASSERT_TRUE(esperarTrabajos(*vista));
-    EXPECT_TRUE(e().archivos.empty());
-    EXPECT_EQ(e().mensaje.rfind("❌ notas.xyz: ", 0), 0u) << e().mensaje;
-    EXPECT_FALSE(e().procesando);
-}
-
-TEST_F(Ingesta, ArchivoYaAbiertoSeActivaSinBorrarElAviso) {
-    crear();
-    const Ruta a = tmp.copiar(datos("foto_exif.jpg"), "a.jpg");
-    const Ruta b = tmp.copiar(datos("solo_gps.png"), "b.png");
-    vista->procesar(a);
-    ASSERT_TRUE(esperarTrabajos(*vista));
-    vista->procesar(b);
-    ASSERT_TRUE(esperarTrabajos(*vista));
-    ASSERT_EQ(e().archivos.size(), 2u);
-    vista->avisar("hola");
-    vista->procesar(a);
-    EXPECT_EQ(e().archivos.size(), 2u);
-    EXPECT_EQ(e().archivoActivoID, e().archivos[0].id);
-    EXPECT_EQ(e().mensaje, "hola");
-    EXPECT_EQ(vista->trabajosEnCurso(), 0);
-}
-
-// Controls when each fake image job finishes.
-struct IngestaControlada {
-    std::map<std::string, std::shared_ptr<Puerta>> puertas;
-    std::shared_ptr<std::atomic<int>> llamadas = std::make_shared<std::atomic<int>>(0);
-
-    MotorVentana motor(const Ruta& carpeta) {
-        MotorVentana m = MotorVentana::real();
-        auto p = puertas;
-        auto n = llamadas;
-        m.ingestaImagen = [p, n, carpeta](const Ruta& url, const AjustesImagen&) {
-            ++*n;
-            if (auto it = p.find(url.filename().string()); it != p.end()) it->second->esperar();
-            return Resultado<ArchivoEstado>(registroFalso(url, carpeta, 100, {{"alta", 50}}));
-        };
-        return m;
+    struct Caso {
+        std::string nombre, contenido; // empty content: a copy of solo_gps.png
+        std::string aviso;             // start of the notice; empty: the file opens
+    };
+    const Caso casos[] = {
+        {"CAPTURA.PNG", "", ""},
+        {"roto.jpg", std::string("\xFF\xD8\xFF\xE0 basura", 12),
+         "❌ roto.jpg: No se pudo abrir la imagen"},
+        // An unknown extension takes the PDF road.
+        {"notas.xyz", "no es nada", "❌ notas.xyz: "},
+    };
+    for (const Caso& c : casos) {
+        SCOPED_TRACE(c.nombre);
+        vista->volverInicio();
+        if (c.contenido.empty())
+            tmp.copiar(datos("solo_gps.png"), c.nombre);
+        else
+            tmp.escribir(c.nombre, c.contenido);
+        abrir(c.nombre);
+        EXPECT_FALSE(e().procesando);
+        EXPECT_EQ(e().mensaje.rfind(c.aviso, 0), 0u) << e().mensaje;
+        if (c.aviso.empty()) {
+            ASSERT_EQ(e().archivos.size(), 1u);
+            EXPECT_TRUE(e().archivos[0].esImagen);
+        } else {
+            EXPECT_TRUE(e().archivos.empty());
+        }
     }
-};
+}
 
-TEST_F(Ingesta, RegistrosEnOrdenDeTerminacionYProcesandoHastaElUltimo) {
-    IngestaControlada c;
-    c.puertas["lento.jpg"] = std::make_shared<Puerta>();
-    c.puertas["rapido.jpg"] = std::make_shared<Puerta>();
+TEST_F(Ingesta, RegistrosEnOrdenDeTerminacionYProcesandoHastaElUltimoAunTrasVolverAlInicio) {
+    IngestaContada c;
+    c.cerrar("lento.jpg");
+    c.cerrar("rapido.jpg");
     crear(c.motor(tmp.ruta()));
     vista->procesar(tmp.ruta() / "lento.jpg");
     vista->procesar(tmp.ruta() / "rapido.jpg");
     EXPECT_EQ(vista->trabajosEnCurso(), 2);
-    c.puertas["rapido.jpg"]->abrir();
+    c.abrir("rapido.jpg");
     ASSERT_TRUE(QTest::qWaitFor([&] { return e().archivos.size() == 1; }, 60000));
-    // One job is still running: the busy flag must stay on.
-    EXPECT_TRUE(e().procesando);
     EXPECT_EQ(e().archivos[0].url.filename(), "rapido.jpg");
-    c.puertas["lento.jpg"]->abrir();
-    ASSERT_TRUE(esperarTrabajos(*vista));
-    ASSERT_EQ(e().archivos.size(), 2u);
-    EXPECT_EQ(e().archivos[1].url.filename(), "lento.jpg");
-    EXPECT_EQ(e().archivoActivoID, e().archivos[1].id);
-    EXPECT_FALSE(e().procesando);
-}
-
-TEST_F(Ingesta, ArchivoEnCursoNoSeEmpiezaDosVeces) {
-    IngestaControlada c;
-    c.puertas["foto.jpg"] = std::make_shared<Puerta>();
-    crear(c.motor(tmp.ruta()));
-    vista->procesar(tmp.ruta() / "foto.jpg");
-    vista->procesar(tmp.ruta() / "foto.jpg");
-    EXPECT_EQ(vista->trabajosEnCurso(), 1);
-    c.puertas["foto.jpg"]->abrir();
-    ASSERT_TRUE(esperarTrabajos(*vista));
-    EXPECT_EQ(c.llamadas->load(), 1);
-    EXPECT_EQ(e().archivos.size(), 1u);
-}
-
-TEST_F(Ingesta, VolverAlInicioNoApagaElProgresoDeUnTrabajoEnCurso) {
-    IngestaControlada c;
-    c.puertas["foto.jpg"] = std::make_shared<Puerta>();
-    crear(c.motor(tmp.ruta()));
-    vista->procesar(tmp.ruta() / "foto.jpg");
+    EXPECT_EQ(e().archivoActivoID, e().archivos[0].id);
+    // One job is still running: the busy flag stays on, even on the start screen.
+    EXPECT_TRUE(e().procesando);
     vista->volverInicio();
     EXPECT_TRUE(e().procesando);
-    c.puertas["foto.jpg"]->abrir();
+    c.abrir("lento.jpg");
     ASSERT_TRUE(esperarTrabajos(*vista));
-    // Jobs are never cancelled: the record still arrives.
-    EXPECT_EQ(e().archivos.size(), 1u);
+    // Jobs are never cancelled: the record still arrives, and becomes active.
+    ASSERT_EQ(e().archivos.size(), 1u);
+    EXPECT_EQ(e().archivos[0].url.filename(), "lento.jpg");
+    EXPECT_EQ(e().archivoActivoID, e().archivos[0].id);
     EXPECT_FALSE(e().procesando);
+}
+
+TEST_F(Ingesta, UnArchivoEnCursoOYaAbiertoNoSeEmpiezaDosVeces) {
+    IngestaContada c;
+    c.cerrar("a.jpg");
+    crear(c.motor(tmp.ruta()));
+    vista->procesar(tmp.ruta() / "a.jpg");
+    vista->procesar(tmp.ruta() / "a.jpg");
+    EXPECT_EQ(vista->trabajosEnCurso(), 1);
+    c.abrir("a.jpg");
+    ASSERT_TRUE(esperarTrabajos(*vista));
+    abrir("b.jpg");
+    ASSERT_EQ(e().archivos.size(), 2u);
+    // An open file is made active again, without touching the notice.
+    vista->avisar("hola");
+    vista->procesar(tmp.ruta() / "a.jpg");
+    EXPECT_EQ(vista->trabajosEnCurso(), 0);
+    EXPECT_EQ(e().archivos.size(), 2u);
+    EXPECT_EQ(e().archivoActivoID, e().archivos[0].id);
+    EXPECT_EQ(e().mensaje, "hola");
+    EXPECT_EQ(c.llamadas->load(), 2);
 }
 
 TEST_F(Ingesta, PuertasSoltarYPanelLleganAProcesar) {
-    IngestaControlada c;
+    IngestaContada c;
     crear(c.motor(tmp.ruta()));
     vista->recibir({QUrl::fromLocalFile(QString::fromStdString((tmp.ruta() / "a.jpg").string())),
                     QUrl("https://example.invalid/x.jpg")});
@@ -152,55 +101,6 @@ TEST_F(Ingesta, PuertasSoltarYPanelLleganAProcesar) {
     ASSERT_TRUE(esperarTrabajos(*vista));
     EXPECT_EQ(e().archivos.size(), 3u);
     EXPECT_EQ(c.llamadas->load(), 3);
-}
-
-// A locked PDF behind a fake engine: "buena" opens it.
-MotorVentana motorBloqueado(const Ruta& carpeta, std::shared_ptr<std::vector<Ruta>> fuentes) {
-    MotorVentana m = MotorVentana::real();
-    m.estadoPDF = [](const Ruta&) { return MotorVentana::AperturaPDF::Bloqueado; };
-    m.desbloquear = [carpeta](const Ruta&, const std::string& pw) -> Resultado<Ruta> {
-        if (pw != "buena") return error("Contraseña incorrecta");
-        return carpeta / "desbloqueado.pdf";
-    };
-    m.ingestaPDF = [carpeta, fuentes](const Ruta& url, const Ruta& fuente, bool,
-                                      std::optional<std::int64_t>, const ControlTrabajo&) {
-        fuentes->push_back(fuente);
-        ArchivoEstado a = registroFalso(url, carpeta, 1000, {{"vector", 900}}, false);
-        a.fuentePDF = fuente;
-        return Resultado<ArchivoEstado>(a);
-    };
-    return m;
-}
-
-TEST_F(Ingesta, TresContrasenasMalasYLaBuenaAbrenElPDF) {
-    auto fuentes = std::make_shared<std::vector<Ruta>>();
-    crear(motorBloqueado(tmp.ruta(), fuentes));
-    dialogos.contrasenas = {"a", "b", "c", "buena"};
-    const Ruta pdf = tmp.ruta() / "secreto.pdf";
-    vista->procesar(pdf);
-    ASSERT_TRUE(esperarTrabajos(*vista));
-    ASSERT_EQ(dialogos.informativos.size(), 4u);
-    EXPECT_EQ(dialogos.titulos[0], "«secreto.pdf» está protegido");
-    EXPECT_EQ(dialogos.informativos[0], "Introduce la contraseña para abrirlo.");
-    for (int i = 1; i < 4; ++i)
-        EXPECT_EQ(dialogos.informativos[i], "Contraseña incorrecta. Inténtalo de nuevo.");
-    ASSERT_EQ(e().archivos.size(), 1u);
-    EXPECT_EQ(e().archivos[0].url, pdf);
-    EXPECT_EQ(e().archivos[0].fuentePDF, tmp.ruta() / "desbloqueado.pdf");
-}
-
-TEST_F(Ingesta, CancelarLaContrasenaDejaLaVentanaIgual) {
-    auto fuentes = std::make_shared<std::vector<Ruta>>();
-    crear(motorBloqueado(tmp.ruta(), fuentes));
-    vista->avisar("antes");
-    dialogos.contrasenas = {"mala"}; // then the script runs out: "Cancelar"
-    vista->procesar(tmp.ruta() / "secreto.pdf");
-    ASSERT_TRUE(esperarTrabajos(*vista));
-    EXPECT_TRUE(e().archivos.empty());
-    EXPECT_TRUE(fuentes->empty());
-    EXPECT_FALSE(e().procesando);
-    EXPECT_EQ(e().mensaje, "antes");
-    EXPECT_EQ(dialogos.informativos.size(), 2u);
 }
 
 // The engine's Qt-free table and the desktop's MIME database agree in both cases, and

@@ -39,12 +39,10 @@ protected:
             return real(p, o, control);
         };
         crear(std::move(motor));
-        vista->procesar(crearPDF("opciones.pdf", a4(3)));
-        ASSERT_TRUE(esperarTrabajos(*vista));
+        abrirRuta(crearPDF("opciones.pdf", a4(3)));
         ASSERT_EQ(e().archivos.size(), 1u) << e().mensaje;
     }
     const ArchivoEstado& pdf() const { return e().archivos[0]; }
-    std::string elegida() const { return e().varianteActiva() ? e().varianteActiva()->sufijo : ""; }
 };
 
 TEST_F(OpcionesPDFVentana, AplicarSoloConCambiosYContrasenaSiProtege) {
@@ -59,12 +57,18 @@ TEST_F(OpcionesPDFVentana, AplicarSoloConCambiosYContrasenaSiProtege) {
     EXPECT_FALSE(pdf().opcionesPDF.proteger);
     EXPECT_FALSE(borradorAplicable(e().opcionesBorrador));
 
+    // With the password it applies, and the chosen output is chosen again by its suffix.
+    vista->elegirVariante(pdf().variantes[2].id);
+    ASSERT_EQ(elegida(), "media");
+    const Uuid antes = pdf().variantes[2].id;
     b.contrasena = "clave";
     b.titulo = "Informe de año";
     vista->setOpcionesBorrador(b);
     vista->aplicarOpcionesPDF();
     ASSERT_TRUE(esperarTrabajos(*vista));
     EXPECT_EQ(contador->llamadas, 1);
+    EXPECT_EQ(elegida(), "media");
+    EXPECT_NE(e().varianteActiva()->id, antes);
     EXPECT_EQ(pdf().opcionesPDF, b);
     EXPECT_EQ(contador->opciones.back(), b);
     ASSERT_EQ(pdf().variantes.size(), 4u);
@@ -72,19 +76,6 @@ TEST_F(OpcionesPDFVentana, AplicarSoloConCambiosYContrasenaSiProtege) {
     EXPECT_TRUE(LivoraPrueba::leer(pdf().variantes[2].urlTemp, "clave"));
     EXPECT_FALSE(proveedorArchivo(pdf().variantes[2].urlTemp, "clave")(QSize(200, 200)).isNull());
     EXPECT_TRUE(proveedorArchivo(pdf().variantes[2].urlTemp, "mala")(QSize(200, 200)).isNull());
-}
-
-TEST_F(OpcionesPDFVentana, CambiarElTituloConservaLaSalidaElegida) {
-    vista->elegirVariante(pdf().variantes[2].id);
-    ASSERT_EQ(elegida(), "media");
-    const auto antes = pdf().variantes[2].id;
-    OpcionesPDF b = e().opcionesBorrador;
-    b.titulo = "Nuevo";
-    vista->setOpcionesBorrador(b);
-    vista->aplicarOpcionesPDF();
-    ASSERT_TRUE(esperarTrabajos(*vista));
-    EXPECT_EQ(elegida(), "media");
-    EXPECT_NE(e().varianteActiva()->id, antes);
 }
 
 TEST_F(OpcionesPDFVentana, UnFalloAvisaYConservaLasSalidasAnteriores) {
@@ -109,8 +100,7 @@ TEST_F(OpcionesPDFVentana, ElBorradorSeRecargaAlCambiarDeArchivoYSeDescarta) {
     EXPECT_EQ(e().opcionesBorrador, OpcionesPDF{});
 
     vista->setOpcionesBorrador(b);
-    vista->procesar(datos("foto_exif.jpg"));
-    ASSERT_TRUE(esperarTrabajos(*vista));
+    abrirRuta(datos("foto_exif.jpg"));
     EXPECT_EQ(e().opcionesBorrador, OpcionesPDF{}); // the photo has no options
     vista->activar(pdf().id);
     EXPECT_EQ(e().opcionesBorrador, pdf().opcionesPDF);

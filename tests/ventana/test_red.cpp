@@ -91,40 +91,39 @@ TEST(Appcast, LeeLaEntradaMasNuevaYComparaVersionesPorNumeros) {
     EXPECT_FALSE(leerAppcast("<rss><channel></channel></rss>"));
 }
 
-TEST(Appcast, ServidorLocalConVersionNueva) {
-    ServidorFeed s(kFeed);
-    ASSERT_TRUE(s.isListening());
-    const auto r = buscar(s.url(), "0.1.0");
-    EXPECT_EQ(r.estado, ResultadoActualizacion::Estado::Nueva);
-    EXPECT_EQ(r.version, "0.10.2");
-    EXPECT_TRUE(r.texto().startsWith("Hay una versión nueva de Livora: 0.10.2"));
-}
-
-TEST(Appcast, ServidorLocalSinNadaNuevo) {
-    ServidorFeed s(kFeed);
-    const auto r = buscar(s.url(), "0.10.2");
-    EXPECT_EQ(r.estado, ResultadoActualizacion::Estado::AlDia);
-    EXPECT_EQ(r.texto(), "Livora está al día (versión 0.10.2).");
-}
-
-TEST(Appcast, ErroresDeRedYDeFormatoSeCuentanEnElDialogo) {
-    ServidorFeed roto("esto no es xml <");
-    auto r = buscar(roto.url(), "0.1.0");
-    EXPECT_EQ(r.estado, ResultadoActualizacion::Estado::Fallo);
-    EXPECT_TRUE(r.texto().startsWith("No se pudo buscar actualizaciones: "));
-    ServidorFeed error404("", 404);
-    r = buscar(error404.url(), "0.1.0");
-    EXPECT_EQ(r.estado, ResultadoActualizacion::Estado::Fallo);
+TEST(Appcast, ServidorLocalRespondeNuevaAlDiaOFallo) {
+    using E = ResultadoActualizacion::Estado;
+    ServidorFeed feed(kFeed), roto("esto no es xml <"), error404("", 404);
     // A port nobody listens on.
     QTcpServer libre;
     libre.listen(QHostAddress::LocalHost, 0);
-    const quint16 puerto = libre.serverPort();
+    const QString sinNadie = QStringLiteral("http://127.0.0.1:%1/x.xml").arg(libre.serverPort());
     libre.close();
-    r = buscar(QStringLiteral("http://127.0.0.1:%1/x.xml").arg(puerto), "0.1.0");
-    EXPECT_EQ(r.estado, ResultadoActualizacion::Estado::Fallo);
-    EXPECT_FALSE(r.error.isEmpty());
-    r = buscar("", "0.1.0");
-    EXPECT_EQ(r.estado, ResultadoActualizacion::Estado::Fallo);
+    struct Caso {
+        QString url, version;
+        E estado;
+        QString texto; // its start
+    };
+    const Caso casos[] = {
+        {feed.url(), "0.1.0", E::Nueva, "Hay una versión nueva de Livora: 0.10.2"},
+        {feed.url(), "0.10.2", E::AlDia, "Livora está al día (versión 0.10.2)."},
+        {roto.url(), "0.1.0", E::Fallo, "No se pudo buscar actualizaciones: "},
+        {error404.url(), "0.1.0", E::Fallo, "No se pudo buscar actualizaciones: "},
+        {sinNadie, "0.1.0", E::Fallo, "No se pudo buscar actualizaciones: "},
+        {"", "0.1.0", E::Fallo, "No se pudo buscar actualizaciones: "},
+    };
+    for (const Caso& c : casos) {
+        SCOPED_TRACE(c.url.toStdString() + " " + c.version.toStdString());
+        const auto r = buscar(c.url, c.version);
+        EXPECT_EQ(r.estado, c.estado);
+        EXPECT_TRUE(r.texto().startsWith(c.texto)) << r.texto().toStdString();
+        if (c.estado == E::Nueva) {
+            EXPECT_EQ(r.version, "0.10.2");
+        }
+        if (c.estado == E::Fallo) {
+            EXPECT_FALSE(r.error.isEmpty());
+        }
+    }
 }
 
 TEST(InstanciaUnica, LaSegundaEntregaSusArchivosALaPrimera) {

@@ -26,15 +26,8 @@ protected:
     std::shared_ptr<CadenaControlada> c = std::make_shared<CadenaControlada>();
 
     void SetUp() override {
-        MotorVentana m = MotorVentana::real();
-        const Ruta carpeta = tmp.ruta();
-        m.ingestaImagen = [carpeta](const Ruta& url, const AjustesImagen&) {
-            ArchivoEstado a = registroFalso(url, carpeta, 1000,
-                                            {{"alta", 500}, {"media", 300}, {"objetivo", 200}});
-            a.fuente = a.fuenteOriginal = ImagenFuente::enMemoria(vips::VImage::black(40, 30));
-            a.previewAntes = a.fuente;
-            return Resultado<ArchivoEstado>(a);
-        };
+        salidasPorDefecto = {{"alta", 500}, {"media", 300}, {"objetivo", 200}};
+        MotorVentana m = motorRapido();
         auto cc = c;
         m.cadenaImagen = [cc](const EntradaCadena& entrada) -> Resultado<std::vector<Variante>> {
             std::shared_ptr<Puerta> p;
@@ -63,8 +56,7 @@ protected:
             return vs;
         };
         crear(m);
-        vista->procesar(tmp.ruta() / "foto.jpg");
-        ASSERT_TRUE(esperarTrabajos(*vista));
+        abrir("foto.jpg");
     }
     std::shared_ptr<Puerta> puerta(int calidad) {
         auto p = std::make_shared<Puerta>();
@@ -132,46 +124,43 @@ TEST_F(Regeneracion, RegistroCerradoMientrasTantoNoCambiaNada) {
     EXPECT_FALSE(e().procesando);
 }
 
-TEST_F(Regeneracion, CambiosPersonalizadosSeAgrupanEnUnaRegeneracionTrasTresDecimas) {
-    vista->setAjustesCustom(50, 0, 0, true);
-    reloj.avanzar(200);
-    vista->setAjustesCustom(50, 1024, 768, true);
-    reloj.avanzar(299);
-    EXPECT_EQ(c->llamadas.load(), 0);
-    reloj.avanzar(1);
-    ASSERT_TRUE(esperarTrabajos(*vista));
-    EXPECT_EQ(c->llamadas.load(), 1);
-    EXPECT_EQ(c->entradas[0].ajustes.anchoCustom, 1024);
-    EXPECT_EQ(e().varianteActiva()->sufijo, "personalizada");
-}
-
-TEST_F(Regeneracion, FiltrosEsperanCuatroDecimasYNoReeligenPorSufijoNuevo) {
-    FiltroAjustes f;
-    f.preset = "noir";
-    vista->setFiltros(f);
-    reloj.avanzar(399);
-    EXPECT_EQ(c->llamadas.load(), 0);
-    reloj.avanzar(1);
-    ASSERT_TRUE(esperarTrabajos(*vista));
-    ASSERT_EQ(c->llamadas.load(), 1);
-    EXPECT_EQ(c->entradas[0].filtros.preset, "noir");
-    EXPECT_EQ(e().varianteActiva()->sufijo, "alta");
-}
-
-TEST_F(Regeneracion, QuitarFondoCambiaElIndicadorYRegenera) {
-    vista->alternarSinFondo();
-    ASSERT_TRUE(esperarTrabajos(*vista));
-    EXPECT_TRUE(e().archivos[0].sinFondo);
-    ASSERT_EQ(c->llamadas.load(), 1);
-    EXPECT_TRUE(c->entradas[0].sinFondo);
-    vista->alternarSinFondo();
-    ASSERT_TRUE(esperarTrabajos(*vista));
-    EXPECT_FALSE(e().archivos[0].sinFondo);
+// Changes are grouped into one regeneration once they rest for the debounce time.
+TEST_F(Regeneracion, CambiosSeAgrupanHastaQueReposan) {
+    FiltroAjustes noir;
+    noir.preset = "noir";
+    struct Caso {
+        const char* nombre;
+        std::function<void(int)> cambiar; // the first change, then the second
+        int espera;
+        std::function<void(const EntradaCadena&)> comprobar;
+        std::string sufijo; // chosen afterwards
+    };
+    const Caso casos[] = {
+        {"personalizada, 0,3 s",
+         [&](int i) { vista->setAjustesCustom(50, i * 1024, i * 768, true); }, 300,
+         [](const EntradaCadena& en) { EXPECT_EQ(en.ajustes.anchoCustom, 1024); }, "personalizada"},
+        // Filters do not choose by a new suffix: the choice stays.
+        {"filtros, 0,4 s", [&](int i) { vista->setFiltros(i ? noir : FiltroAjustes{}); }, 400,
+         [](const EntradaCadena& en) { EXPECT_EQ(en.filtros.preset, "noir"); }, "personalizada"},
+    };
+    for (const Caso& k : casos) {
+        SCOPED_TRACE(k.nombre);
+        const int antes = c->llamadas;
+        k.cambiar(0);
+        reloj.avanzar(200);
+        k.cambiar(1);
+        reloj.avanzar(k.espera - 1);
+        EXPECT_EQ(c->llamadas.load(), antes);
+        reloj.avanzar(1);
+        ASSERT_TRUE(esperarTrabajos(*vista));
+        ASSERT_EQ(c->llamadas.load(), antes + 1);
+        k.comprobar(c->entradas.back());
+        EXPECT_EQ(elegida(), k.sufijo);
+    }
 }
 
 TEST_F(Regeneracion, InterruptorDeMetadatosRegeneraTodasSinTocarProcesando) {
-    vista->procesar(tmp.ruta() / "otra.jpg");
-    ASSERT_TRUE(esperarTrabajos(*vista));
+    abrir("otra.jpg");
     auto p = puerta(70);
     vista->setQuitarMetadatos(false);
     EXPECT_FALSE(e().procesando);
@@ -185,21 +174,6 @@ TEST_F(Regeneracion, InterruptorDeMetadatosRegeneraTodasSinTocarProcesando) {
     EXPECT_EQ(c->llamadas.load(), 2);
     for (const auto& en : c->entradas)
         EXPECT_FALSE(en.ajustes.quitarMetadatos);
-}
-
-TEST_F(Regeneracion, TextoCreaUnaCapaYListoRegenera) {
-    vista->abrirTexto();
-    ASSERT_EQ(e().archivos[0].capas.size(), 1u);
-    EXPECT_EQ(e().capaSeleccionada, e().archivos[0].capas[0].id);
-    EXPECT_DOUBLE_EQ(e().archivos[0].capas[0].posY, 0.4);
-    EXPECT_TRUE(e().modoTexto);
-    vista->alternarSinFondo(); // tools are off inside an editor
-    EXPECT_FALSE(e().archivos[0].sinFondo);
-    vista->terminarTexto();
-    EXPECT_FALSE(e().modoTexto);
-    ASSERT_TRUE(esperarTrabajos(*vista));
-    ASSERT_EQ(c->llamadas.load(), 1);
-    EXPECT_EQ(c->entradas[0].capas.size(), 1u);
 }
 
 } // namespace

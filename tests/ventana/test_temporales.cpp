@@ -4,8 +4,6 @@
 #include "motor/temporales.h"
 #include "soporte.h"
 
-#include <cstdlib>
-
 using namespace Livora;
 using namespace prueba;
 using LivoraPrueba::a4;
@@ -16,24 +14,14 @@ namespace {
 // The generation folders under a private TMPDIR, so only this test's are counted.
 class Temporales : public ConVentana {
 protected:
-    Ruta base;
-    std::string anterior;
-
-    void SetUp() override {
-        if (const char* t = std::getenv("TMPDIR")) anterior = t;
+    const Ruta base = [this] {
         LivoraPrueba::carpetaPrueba(); // the test PDFs' folder stays outside the one watched
-        base = tmp.ruta() / "tmp";
-        std::filesystem::create_directory(base);
-        ::setenv("TMPDIR", base.c_str(), 1);
-        crear();
-    }
-    void TearDown() override {
-        ConVentana::TearDown();
-        if (anterior.empty())
-            ::unsetenv("TMPDIR");
-        else
-            ::setenv("TMPDIR", anterior.c_str(), 1);
-    }
+        std::filesystem::create_directory(tmp.ruta() / "tmp");
+        return tmp.ruta() / "tmp";
+    }();
+    LivoraPrueba::Entorno tmpdir{"TMPDIR", base.string()};
+
+    void SetUp() override { crear(); }
     std::set<Ruta> carpetas() const {
         std::set<Ruta> r;
         for (const auto& e : std::filesystem::directory_iterator(base))
@@ -53,8 +41,7 @@ TEST_F(Temporales, SoloQuedanLasGeneracionesVigentesYLoEntregadoHastaSalir) {
     const Ruta foto = tmp.copiar(datos("foto_exif.jpg"), "foto.jpg");
     const Ruta otra = tmp.copiar(datos("mariquita.jpg"), "otra.jpg");
     vista->procesar(foto);
-    vista->procesar(otra);
-    ASSERT_TRUE(esperarTrabajos(*vista));
+    abrirRuta(otra);
     ASSERT_EQ(e().archivos.size(), 2u);
     vista->activar(e().archivos[0].url == foto ? e().archivos[0].id : e().archivos[1].id);
     // The first generation's output goes to the clipboard: it must outlive the window.
@@ -99,8 +86,7 @@ TEST_F(Temporales, ElPDFAvanzaPorPaginasYSeAbandonaAlVolverAlInicio) {
 }
 
 TEST_F(Temporales, QuitarUnPDFCancelaSuRegeneracion) {
-    vista->procesar(crearPDF("corto.pdf", a4(2)));
-    ASSERT_TRUE(esperarTrabajos(*vista));
+    abrirRuta(crearPDF("corto.pdf", a4(2)));
     ASSERT_EQ(e().archivos.size(), 1u);
     const Uuid id = e().archivos[0].id;
     // Many pages to work through: the regeneration is still running when it is removed.

@@ -15,7 +15,6 @@
 #include "vistas/panel_filtros.h"
 
 #include <QLineEdit>
-#include <QMouseEvent>
 
 using namespace Livora;
 using namespace prueba;
@@ -24,22 +23,9 @@ namespace {
 
 class Widgets : public ConVentana {
 protected:
-    std::unique_ptr<VentanaPrincipal> ventana;
-    std::map<std::string, std::vector<std::pair<std::string, int>>> salidas;
-
     void SetUp() override {
-        MotorVentana m = MotorVentana::real();
+        MotorVentana m = motorRapido();
         const Ruta carpeta = tmp.ruta();
-        m.ingestaImagen = [this, carpeta](const Ruta& url, const AjustesImagen&) {
-            auto s = salidas.count(url.filename().string())
-                         ? salidas[url.filename().string()]
-                         : std::vector<std::pair<std::string, int>>{
-                               {"alta", 400}, {"media", 300}, {"personalizada", 2000}};
-            ArchivoEstado a = registroFalso(url, carpeta, 1000, s);
-            a.fuente = a.fuenteOriginal = ImagenFuente::enMemoria(vips::VImage::black(64, 48));
-            a.previewAntes = a.fuente;
-            return Resultado<ArchivoEstado>(a);
-        };
         m.ingestaPDF = [carpeta](const Ruta& url, const Ruta& fuente, bool combinado,
                                  std::optional<std::int64_t>,
                                  const ControlTrabajo&) -> Resultado<ArchivoEstado> {
@@ -53,15 +39,10 @@ protected:
             return a;
         };
         crear(m);
-        ventana = std::make_unique<VentanaPrincipal>(*vista);
-        ventana->show();
+        mostrarVentana();
     }
-    void TearDown() override {
-        ventana.reset();
-        ConVentana::TearDown();
-    }
-    void abrir(const std::string& nombre) {
-        vista->procesar(tmp.ruta() / nombre);
+    void abrirPDF(const std::string& nombre) {
+        vista->abrirPDF(tmp.ruta() / nombre, tmp.ruta() / nombre, false, std::nullopt);
         ASSERT_TRUE(esperarTrabajos(*vista));
     }
 };
@@ -73,8 +54,7 @@ TEST_F(Widgets, InicioHastaElPrimerArchivoYLuegoEspacioDeTrabajo) {
     EXPECT_TRUE(ventana->inicio()->tarjetaAbrir()->resaltada());
     EXPECT_FALSE(ventana->inicio()->tarjetaUnir()->resaltada());
     vista->setArrastrando(false);
-    vista->procesar(tmp.ruta() / "nada.xyz");
-    ASSERT_TRUE(esperarTrabajos(*vista));
+    abrir("nada.xyz");
     // A failure on the start screen shows its notice line there.
     EXPECT_EQ(ventana->inicio()->lineaEstado(), "❌ nada.xyz: No se pudo abrir nada.xyz");
     abrir("foto.jpg");
@@ -94,7 +74,7 @@ TEST_F(Widgets, BarraDeHerramientasParaImagenYParaPDF) {
     EXPECT_EQ(ventana->boton("Compartir")->toolTip(), "Compartir la salida seleccionada");
     EXPECT_EQ(ventana->boton("Inspector")->toolTip(), "Mostrar u ocultar el panel de salidas");
     vista->abrirPaginas(); // not for an image
-    EXPECT_FALSE(vista->estado().modoPaginas);
+    EXPECT_FALSE(e().modoPaginas);
     vista->abrirRecorte();
     EXPECT_FALSE(ventana->boton("Texto")->isEnabled());
     EXPECT_TRUE(ventana->boton("Inspector")->isEnabled());
@@ -106,8 +86,7 @@ TEST_F(Widgets, BarraDeHerramientasParaImagenYParaPDF) {
     vista->alternarFiltros();
     EXPECT_FALSE(ventana->boton("Filtros")->property("tinte").toBool());
 
-    vista->abrirPDF(tmp.ruta() / "informe.pdf", tmp.ruta() / "informe.pdf", false, std::nullopt);
-    ASSERT_TRUE(esperarTrabajos(*vista));
+    abrirPDF("informe.pdf");
     EXPECT_EQ(ventana->etiquetasBarra(),
               (QStringList{"Inicio", "Páginas", "Compartir", "Inspector"}));
     EXPECT_EQ(ventana->boton("Páginas")->toolTip(),
@@ -122,17 +101,29 @@ TEST_F(Widgets, SinSalidaActivaNoHayCompartirYElContenidoEstaVacio) {
     EXPECT_EQ(ventana->panel()->contenido(), Contenido::Vacio);
     EXPECT_EQ(ventana->panel()->etiquetaVacio()->text(), "Sin vista previa");
     EXPECT_FALSE(ventana->inspector()->botonGuardar()->isEnabled());
+    EXPECT_TRUE(ventana->inspector()->botonLote()->isVisibleTo(ventana.get()));
+    // Nothing to save still confirms and opens the file browser, nothing selected.
+    vista->guardar(true);
+    EXPECT_EQ(e().mensaje, "✓ Guardadas 0 junto al original");
+    EXPECT_EQ(escritorio.carpetasAbiertas, std::vector<Ruta>{tmp.ruta()});
+    EXPECT_TRUE(escritorio.revelados.empty());
 }
 
 TEST_F(Widgets, ReglasDelAreaDeContenido) {
     abrir("a.jpg");
     abrir("b.jpg");
     EXPECT_EQ(ventana->panel()->contenido(), Contenido::Comparacion);
+    Comparador* c = ventana->panel()->comparador();
+    EXPECT_EQ(c->identidad(), QString::fromStdString(e().archivos[1].id.texto()) + "-false");
     vista->abrirRecorte();
+    vista->alternarFiltros();
     EXPECT_EQ(ventana->panel()->contenido(), Contenido::Recorte);
-    // Changing the active record closes the crop editor.
-    vista->activar(vista->estado().archivos[0].id);
+    // Changing the active record closes the crop editor, not the filter panel.
+    vista->activar(e().archivos[0].id);
     EXPECT_EQ(ventana->panel()->contenido(), Contenido::Comparacion);
+    EXPECT_FALSE(e().modoRecorte);
+    EXPECT_TRUE(e().mostrarFiltros);
+    EXPECT_EQ(c->identidad(), QString::fromStdString(e().archivos[0].id.texto()) + "-false");
     vista->abrirTexto();
     EXPECT_EQ(ventana->panel()->contenido(), Contenido::Texto);
     vista->terminarTexto();
@@ -159,15 +150,6 @@ TEST_F(Widgets, ReglasDelAreaDeContenido) {
     EXPECT_EQ(contenidoPara(e), Contenido::Organizador);
 }
 
-TEST_F(Widgets, PastillaVerdeConAhorroYNaranjaSinEl) {
-    abrir("foto.jpg");
-    EXPECT_EQ(ventana->panel()->pastilla()->textoAhorro(), "−60 %");
-    EXPECT_TRUE(ventana->panel()->pastilla()->esVerde());
-    vista->moverSeleccion(+2); // "personalizada", larger than the original
-    EXPECT_EQ(ventana->panel()->pastilla()->textoAhorro(), "+100 %");
-    EXPECT_FALSE(ventana->panel()->pastilla()->esVerde());
-}
-
 TEST_F(Widgets, BarraLateralBotonesMenuEInsignias) {
     abrir("a.jpg");
     EXPECT_FALSE(ventana->lateral()->botonUnir()->isVisibleTo(ventana.get()));
@@ -175,17 +157,17 @@ TEST_F(Widgets, BarraLateralBotonesMenuEInsignias) {
     EXPECT_TRUE(ventana->lateral()->botonUnir()->isVisibleTo(ventana.get()));
     EXPECT_TRUE(ventana->lateral()->botonUnir()->isEnabled());
     EXPECT_EQ(ventana->lateral()->lista()->count(), 2);
-    EXPECT_EQ(ventana->lateral()->entradasMenu(vista->estado().archivos[0].id),
+    EXPECT_EQ(ventana->lateral()->entradasMenu(e().archivos[0].id),
               (QStringList{"Mostrar en la carpeta", "Quitar de la lista"}));
     vista->abrirPDF(tmp.ruta() / "Combinado.pdf", tmp.ruta() / "Combinado.pdf", true, 10);
     EXPECT_FALSE(ventana->lateral()->botonUnir()->isEnabled());
     EXPECT_FALSE(ventana->lateral()->botonAnadir()->isEnabled());
     ASSERT_TRUE(esperarTrabajos(*vista));
-    EXPECT_EQ(ventana->lateral()->entradasMenu(vista->estado().archivos[2].id),
+    EXPECT_EQ(ventana->lateral()->entradasMenu(e().archivos[2].id),
               QStringList{"Quitar de la lista"});
     // Clicking a row makes its record active.
     ventana->lateral()->lista()->setCurrentRow(0);
-    EXPECT_EQ(vista->estado().archivoActivoID, vista->estado().archivos[0].id);
+    EXPECT_EQ(e().archivoActivoID, e().archivos[0].id);
     vista->alternarSinFondo();
     ASSERT_TRUE(esperarTrabajos(*vista));
     QStringList ayudas;
@@ -211,12 +193,20 @@ TEST_F(Widgets, InspectorSeccionesYBotonesDeGuardar) {
     // A click on a row chooses it.
     FilaVariante* ultima = insp->filas().back();
     QTest::mouseClick(ultima, Qt::LeftButton);
-    EXPECT_EQ(vista->estado().varianteActiva()->sufijo, "personalizada");
+    EXPECT_EQ(elegida(), "personalizada");
     EXPECT_TRUE(insp->muestraPersonalizada());
     EXPECT_TRUE(insp->controlesPersonalizada()->isVisibleTo(insp));
     EXPECT_EQ(insp->filas().back()->toolTip(),
               "Clic: previsualizar · arrastra esta fila a una carpeta, un correo o un chat para "
               "soltar el archivo");
+    // Typed into the field and confirmed with Return.
+    auto* campo = insp->filaObjetivo()->findChild<QLineEdit*>();
+    ASSERT_NE(campo, nullptr);
+    campo->clear();
+    QTest::keyClicks(campo, "300");
+    EXPECT_EQ(e().objetivoTexto, "300");
+    QTest::keyClick(campo, Qt::Key_Return);
+    EXPECT_EQ(e().ajustes.objetivoKB, std::optional<std::int64_t>(300));
 }
 
 TEST_F(Widgets, ControlesDelInspectorEscribenEnLaVentana) {
@@ -227,52 +217,34 @@ TEST_F(Widgets, ControlesDelInspectorEscribenEnLaVentana) {
     vista->setQuitarMetadatos(false);
     EXPECT_FALSE(insp->filaMetadatos()->quitarMetadatos());
     Q_EMIT insp->filaMetadatos()->quitarMetadatosCambiado(true);
-    EXPECT_TRUE(vista->estado().ajustes.quitarMetadatos);
+    EXPECT_TRUE(e().ajustes.quitarMetadatos);
     Q_EMIT insp->filaMetadatos()->mostrarInfoCambiado(true);
-    EXPECT_TRUE(vista->estado().mostrarInfoMetadatos);
+    EXPECT_TRUE(e().mostrarInfoMetadatos);
     Q_EMIT insp->filaMetadatos()->mostrarInfoCambiado(false);
-    EXPECT_FALSE(vista->estado().mostrarInfoMetadatos);
+    EXPECT_FALSE(e().mostrarInfoMetadatos);
 
     // Custom controls: the window takes the new settings and shows them back.
     vista->moverSeleccion(+2);
-    ASSERT_EQ(vista->estado().varianteActiva()->sufijo, "personalizada");
+    ASSERT_EQ(elegida(), "personalizada");
     AjustesImagen a = insp->controlesPersonalizada()->ajustes();
     a.calidadCustom = 35;
     a.anchoCustom = 32;
     a.altoCustom = 24;
     Q_EMIT insp->controlesPersonalizada()->ajustesCambiados(a);
-    EXPECT_EQ(vista->estado().ajustes.calidadCustom, 35);
-    EXPECT_EQ(vista->estado().ajustes.anchoCustom, 32);
-    EXPECT_EQ(vista->estado().ajustes.altoCustom, 24);
+    EXPECT_EQ(e().ajustes.calidadCustom, 35);
+    EXPECT_EQ(e().ajustes.anchoCustom, 32);
+    EXPECT_EQ(e().ajustes.altoCustom, 24);
     EXPECT_EQ(insp->controlesPersonalizada()->ajustes().calidadCustom, 35);
     // A custom PDF never shows these controls.
-    vista->abrirPDF(tmp.ruta() / "informe.pdf", tmp.ruta() / "informe.pdf", false, std::nullopt);
-    ASSERT_TRUE(esperarTrabajos(*vista));
+    abrirPDF("informe.pdf");
     EXPECT_FALSE(insp->muestraPersonalizada());
     EXPECT_FALSE(insp->filaMetadatos()->isVisibleTo(insp));
     EXPECT_FALSE(insp->filaObjetivo()->isVisibleTo(insp));
-}
-
-TEST_F(Widgets, ElObjetivoTecleadoSeAjusta) {
-    abrir("foto.jpg");
-    auto* campo = ventana->inspector()->filaObjetivo()->findChild<QLineEdit*>();
-    ASSERT_NE(campo, nullptr);
-    QTest::keyClicks(campo, "300");
-    EXPECT_EQ(vista->estado().objetivoTexto, "300");
-    QTest::keyClick(campo, Qt::Key_Return);
-    ASSERT_TRUE(vista->estado().ajustes.objetivoKB.has_value());
-    EXPECT_EQ(*vista->estado().ajustes.objetivoKB, 300);
-}
-
-TEST_F(Widgets, ComparadorRecibeLaIdentidadDelArchivo) {
-    abrir("a.jpg");
-    abrir("b.jpg");
-    const auto& archivos = vista->estado().archivos;
-    Comparador* c = ventana->panel()->comparador();
-    const QString idB = QString::fromStdString(vista->estado().archivoActivo()->id.texto());
-    EXPECT_EQ(c->identidad(), idB + "-false");
-    vista->activar(archivos[0].id);
-    EXPECT_EQ(c->identidad(), QString::fromStdString(archivos[0].id.texto()) + "-false");
+    // The inspector hides and comes back at its width.
+    vista->alternarInspector();
+    EXPECT_TRUE(QTest::qWaitFor([&] { return !insp->isVisible(); }, 5000));
+    vista->alternarInspector();
+    EXPECT_TRUE(QTest::qWaitFor([&] { return insp->width() == 340; }, 5000));
 }
 
 TEST_F(Widgets, PanelDeFiltrosSobreLaComparacion) {
@@ -285,13 +257,12 @@ TEST_F(Widgets, PanelDeFiltrosSobreLaComparacion) {
     f.preset = "noir";
     f.brillo = 0.2;
     Q_EMIT panel->filtrosCambiados(f);
-    EXPECT_EQ(vista->estado().archivoActivo()->filtros, f);
+    EXPECT_EQ(e().archivoActivo()->filtros, f);
     EXPECT_EQ(panel->filtros(), f);
     vista->alternarFiltros();
     EXPECT_FALSE(panel->isVisibleTo(ventana.get()));
     // Never over a PDF.
-    vista->abrirPDF(tmp.ruta() / "informe.pdf", tmp.ruta() / "informe.pdf", false, std::nullopt);
-    ASSERT_TRUE(esperarTrabajos(*vista));
+    abrirPDF("informe.pdf");
     vista->alternarFiltros();
     EXPECT_FALSE(panel->isVisibleTo(ventana.get()));
 }
@@ -303,35 +274,30 @@ TEST_F(Widgets, AvisoSeMuestraYUnClicLoQuita) {
     EXPECT_EQ(aviso->texto(), "✓ Guardada 1 junto al original");
     EXPECT_TRUE(aviso->isVisible());
     QTest::mouseClick(aviso, Qt::LeftButton);
-    EXPECT_EQ(vista->estado().mensaje, "");
+    EXPECT_EQ(e().mensaje, "");
     EXPECT_EQ(aviso->texto(), "");
     reloj.avanzar(5000);
-    EXPECT_EQ(vista->estado().mensaje, "");
+    EXPECT_EQ(e().mensaje, "");
 }
 
-TEST_F(Widgets, FlechasDelTecladoYAtajoDeGuardar) {
+TEST_F(Widgets, FlechasDelTecladoConTopeYAtajoDeGuardar) {
     abrir("foto.jpg");
-    ventana->activateWindow();
-    ASSERT_TRUE(QTest::qWaitForWindowActive(ventana.get()));
-    EXPECT_EQ(vista->estado().varianteActiva()->sufijo, "alta");
-    QTest::keyClick(ventana.get(), Qt::Key_Down);
-    EXPECT_EQ(vista->estado().varianteActiva()->sufijo, "media");
-    QTest::keyClick(ventana.get(), Qt::Key_Up);
-    QTest::keyClick(ventana.get(), Qt::Key_Up);
-    EXPECT_EQ(vista->estado().varianteActiva()->sufijo, "alta");
+    EXPECT_EQ(elegida(), "alta");
+    const std::pair<Qt::Key, const char*> pasos[] = {{Qt::Key_Down, "media"},
+                                                     {Qt::Key_Down, "personalizada"},
+                                                     {Qt::Key_Down, "personalizada"},
+                                                     {Qt::Key_Up, "media"},
+                                                     {Qt::Key_Up, "alta"},
+                                                     {Qt::Key_Up, "alta"}};
+    for (const auto& [tecla, sufijo] : pasos) {
+        QTest::keyClick(ventana.get(), tecla);
+        EXPECT_EQ(elegida(), sufijo);
+    }
     QTest::keyClick(ventana.get(), Qt::Key_S, Qt::ControlModifier);
-    EXPECT_EQ(vista->estado().mensaje, "✓ Guardada 1 junto al original");
+    EXPECT_EQ(e().mensaje, "✓ Guardada 1 junto al original");
     EXPECT_TRUE(std::filesystem::exists(tmp.ruta() / "foto.alta.jpg"));
     QTest::keyClick(ventana.get(), Qt::Key_S, Qt::ControlModifier | Qt::ShiftModifier);
-    EXPECT_EQ(vista->estado().mensaje, "✓ Guardadas 3 junto al original");
-}
-
-TEST_F(Widgets, ElInspectorSeOcultaYVuelve) {
-    abrir("foto.jpg");
-    vista->alternarInspector();
-    EXPECT_TRUE(QTest::qWaitFor([&] { return !ventana->inspector()->isVisible(); }, 5000));
-    vista->alternarInspector();
-    EXPECT_TRUE(QTest::qWaitFor([&] { return ventana->inspector()->width() == 340; }, 5000));
+    EXPECT_EQ(e().mensaje, "✓ Guardadas 3 junto al original");
 }
 
 } // namespace
