@@ -21,7 +21,6 @@
 #include <qpdf/QPDF.hh>
 #include <qpdf/QPDFWriter.hh>
 #include <tiffio.h>
-#include <webp/encode.h>
 #include <zlib.h>
 
 namespace fs = std::filesystem;
@@ -56,26 +55,14 @@ Livora::Bytes png(const VImage& img) {
     return r;
 }
 
-// The stored picture whose EXIF orientation `o` shows `erguida`.
+// The stored picture whose EXIF orientation `o` shows `erguida` (5 and 7, transpose and
+// transverse, are their own inverses).
 VImage almacenada(const VImage& erguida, int o) {
-    switch (o) {
-    case 2:
-        return erguida.flip(VIPS_DIRECTION_HORIZONTAL);
-    case 3:
-        return erguida.rot180();
-    case 4:
-        return erguida.flip(VIPS_DIRECTION_VERTICAL);
-    case 5: // transpose, its own inverse
-        return erguida.rot90().flip(VIPS_DIRECTION_HORIZONTAL);
-    case 6:
-        return erguida.rot270();
-    case 7: // transverse, its own inverse
-        return erguida.rot270().flip(VIPS_DIRECTION_HORIZONTAL);
-    case 8:
-        return erguida.rot90();
-    default:
-        return erguida;
-    }
+    static const VipsAngle giro[] = {VIPS_ANGLE_D0,   VIPS_ANGLE_D0,   VIPS_ANGLE_D0,
+                                     VIPS_ANGLE_D180, VIPS_ANGLE_D180, VIPS_ANGLE_D90,
+                                     VIPS_ANGLE_D270, VIPS_ANGLE_D270, VIPS_ANGLE_D90};
+    VImage s = erguida.rot(giro[o]);
+    return o == 2 || o == 4 || o == 5 || o == 7 ? s.flip(VIPS_DIRECTION_HORIZONTAL) : s;
 }
 
 VImage conOrientacion(VImage img, int o, double dpi) {
@@ -102,32 +89,10 @@ void escribir(const std::string& nombre, const Livora::Bytes& bytes) {
 
 // A little-endian TIFF-structured EXIF block holding only Orientation.
 Livora::Bytes exifOrientacion(int o) {
-    return {'I',
-            'I',
-            42,
-            0,
-            8,
-            0,
-            0,
-            0,
-            1,
-            0,
-            0x12,
-            0x01,
-            3,
-            0,
-            1,
-            0,
-            0,
-            0,
-            static_cast<std::uint8_t>(o),
-            0,
-            0,
-            0,
-            0,
-            0,
-            0,
-            0};
+    Livora::Bytes b{'I', 'I', 42, 0, 8, 0, 0, 0, 1, 0, 0x12, 0x01, 3,
+                    0,   1,   0,  0, 0, 0, 0, 0, 0, 0, 0,    0,    0};
+    b[18] = static_cast<std::uint8_t>(o);
+    return b;
 }
 
 void heicGirada(const VImage& erguida, int o, const std::string& nombre) {
@@ -162,20 +127,6 @@ void heicGirada(const VImage& erguida, int o, const std::string& nombre) {
     heif_image_release(img);
     heif_encoder_release(enc);
     heif_context_free(ctx);
-}
-
-// Plain WebP as most of the web has them: no EXIF, so no resolution.
-void webp(const VImage& img, const std::string& nombre, bool sinPerdida) {
-    std::size_t n = 0;
-    auto* pix = static_cast<std::uint8_t*>(img.write_to_memory(&n));
-    std::uint8_t* salidaWebp = nullptr;
-    const int paso = img.width() * 3;
-    const std::size_t largo =
-        sinPerdida ? WebPEncodeLosslessRGB(pix, img.width(), img.height(), paso, &salidaWebp)
-                   : WebPEncodeRGB(pix, img.width(), img.height(), paso, 80, &salidaWebp);
-    g_free(pix);
-    escribir(nombre, std::string(reinterpret_cast<char*>(salidaWebp), largo));
-    WebPFree(salidaWebp);
 }
 
 void tiffSinResolucion(const VImage& img, const std::string& nombre) {
@@ -291,20 +242,21 @@ int main(int argc, char** argv) {
         }
         heicGirada(mediana, 6, "irot-6.heic");
 
-        // No resolution stated: libvips reports its 1 px/mm default for all of these.
-        webp(mediana, "sin-resolucion.webp", false);
-        webp(mediana, "sin-resolucion-sin-perdida.webp", true);
-        mediana.heifsave(ruta("sin-resolucion.heic").c_str(),
-                         VImage::option()
-                             ->set("Q", 60)
-                             ->set("strip", true)
-                             ->set("compression", VIPS_FOREIGN_HEIF_COMPRESSION_HEVC));
-        mediana.heifsave(ruta("sin-resolucion.avif").c_str(),
-                         VImage::option()
-                             ->set("Q", 60)
-                             ->set("effort", 0)
-                             ->set("strip", true)
-                             ->set("compression", VIPS_FOREIGN_HEIF_COMPRESSION_AV1));
+        // No resolution stated (plain WebP, as most of the web has them, has no EXIF to hold
+        // one): libvips reports its 1 px/mm default for all of these.
+        for (bool sinPerdida : {false, true})
+            mediana.webpsave(
+                ruta(sinPerdida ? "sin-resolucion-sin-perdida.webp" : "sin-resolucion.webp")
+                    .c_str(),
+                VImage::option()->set("Q", 80)->set("lossless", sinPerdida)->set("strip", true));
+        for (auto [nombre, c] :
+             {std::pair{"sin-resolucion.heic", VIPS_FOREIGN_HEIF_COMPRESSION_HEVC},
+              {"sin-resolucion.avif", VIPS_FOREIGN_HEIF_COMPRESSION_AV1}})
+            mediana.heifsave(ruta(nombre).c_str(), VImage::option()
+                                                       ->set("Q", 60)
+                                                       ->set("effort", 0)
+                                                       ->set("strip", true)
+                                                       ->set("compression", c));
         mediana.gifsave(ruta("sin-resolucion.gif").c_str());
         tiffSinResolucion(mediana, "sin-resolucion.tif");
         escribir("sin-resolucion.png", Livora::quitarTrozosPNG(png(mediana), "pHYs"));

@@ -54,84 +54,42 @@ TEST(Recortador, RectanguloDesdeUnAncla) {
 }
 
 TEST(Recortador, ArrastresCreanRedimensionanYMueven) {
-    struct Caso {
+    using T = ModoSel::Tipo;
+    const RectDoble sel{100, 100, 100, 80};
+    const struct {
         const char* que;
         std::optional<RectDoble> antes;
         Punto desde;
         std::vector<Punto> puntos;
-        std::optional<RectDoble> despues;
-        ModoSel::Tipo modo;
-    };
-    const RectDoble sel{100, 100, 100, 80};
-    const Caso casos[] = {
-        {"un clic sin mover crea una selección vacía",
-         {},
-         {50, 60},
-         {},
-         RectDoble{50, 60, 0, 0},
-         ModoSel::Tipo::Crear},
-        {"el puntero fuera se limita al marco",
-         {},
-         {300, 200},
-         {{900, -40}},
-         RectDoble{300, 0, 100, 200},
-         ModoSel::Tipo::Crear},
-        {"una esquina a menos de 16 puntos redimensiona desde la opuesta",
-         sel,
-         {210, 190},
-         {{250, 230}},
-         RectDoble{100, 100, 150, 130},
-         ModoSel::Tipo::Esquina},
-        {"la esquina 0 ancla la 3",
-         sel,
-         {90, 95},
-         {{60, 40}},
-         RectDoble{60, 40, 140, 140},
-         ModoSel::Tipo::Esquina},
-        {"no se encoge a 20 puntos o menos: queda la última mayor",
-         sel,
-         {200, 180},
-         {{130, 130}, {115, 150}},
-         RectDoble{100, 100, 30, 30},
-         ModoSel::Tipo::Esquina},
-        {"dentro mueve",
-         sel,
-         {150, 150},
-         {{170, 160}},
-         RectDoble{120, 110, 100, 80},
-         ModoSel::Tipo::Mover},
-        {"contra el borde derecho se detiene en Sw − ancho",
-         sel,
-         {150, 150},
-         {{600, 150}},
-         RectDoble{300, 100, 100, 80},
-         ModoSel::Tipo::Mover},
-        {"contra la esquina de arriba a la izquierda",
-         sel,
-         {150, 150},
-         {{-500, -500}},
-         RectDoble{0, 0, 100, 80},
-         ModoSel::Tipo::Mover},
-        {"fuera de la selección y lejos de sus esquinas dibuja otra",
-         sel,
-         {20, 20},
-         {{60, 50}},
-         RectDoble{20, 20, 40, 30},
-         ModoSel::Tipo::Crear},
+        RectDoble despues;
+        T modo;
+    } casos[] = {
+        {"un clic sin mover: selección vacía", {}, {50, 60}, {}, {50, 60, 0, 0}, T::Crear},
+        {"puntero fuera del marco", {}, {300, 200}, {{900, -40}}, {300, 0, 100, 200}, T::Crear},
+        // A corner within 16 points resizes from the opposite one.
+        {"esquina 3", sel, {210, 190}, {{250, 230}}, {100, 100, 150, 130}, T::Esquina},
+        {"esquina 0", sel, {90, 95}, {{60, 40}}, {60, 40, 140, 140}, T::Esquina},
+        // Never 20 points or less: the last larger one stays.
+        {"mínimo", sel, {200, 180}, {{130, 130}, {115, 150}}, {100, 100, 30, 30}, T::Esquina},
+        {"dentro mueve", sel, {150, 150}, {{170, 160}}, {120, 110, 100, 80}, T::Mover},
+        {"tope derecho", sel, {150, 150}, {{600, 150}}, {300, 100, 100, 80}, T::Mover},
+        {"tope arriba a la izquierda", sel, {150, 150}, {{-500, -500}}, {0, 0, 100, 80}, T::Mover},
+        {"fuera y lejos de las esquinas", sel, {20, 20}, {{60, 50}}, {20, 20, 40, 30}, T::Crear},
     };
     for (const auto& c : casos) {
+        SCOPED_TRACE(c.que);
         EstadoRecorte e;
         e.sel = c.antes;
         cambioArrastreRecorte(e, marco, c.desde, c.desde);
-        ASSERT_TRUE(e.modo) << c.que;
-        EXPECT_EQ(e.modo->tipo, c.modo) << c.que;
-        EXPECT_TRUE(igual(e.selInicial, c.antes.value_or(RectDoble{}))) << c.que;
+        ASSERT_TRUE(e.modo);
+        EXPECT_EQ(e.modo->tipo, c.modo);
+        EXPECT_TRUE(igual(e.selInicial, c.antes.value_or(RectDoble{})));
         for (Punto p : c.puntos)
             cambioArrastreRecorte(e, marco, c.desde, p);
         finArrastreRecorte(e);
-        EXPECT_FALSE(e.modo) << c.que;
-        ASSERT_TRUE(e.sel) << c.que;
-        EXPECT_TRUE(igual(*e.sel, *c.despues)) << c.que;
+        EXPECT_FALSE(e.modo);
+        ASSERT_TRUE(e.sel);
+        EXPECT_TRUE(igual(*e.sel, c.despues));
     }
 }
 

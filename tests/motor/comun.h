@@ -4,6 +4,7 @@
 #include <functional>
 #include <optional>
 #include <string>
+#include <vector>
 
 namespace Livora::Pruebas {
 
@@ -13,6 +14,13 @@ inline Ruta datos(const std::string& nombre) {
 
 // A synthetic photo-like picture (gradients and noise) of the given size, 8-bit sRGB.
 Imagen imagenPrueba(int ancho, int alto, int bandas = 3);
+// A flat 8-bit sRGB picture, one value per band.
+Imagen lienzo(int ancho, int alto, const std::vector<double>& color);
+
+// A file's bytes.
+std::string contenidoDe(const Ruta& archivo);
+// A PNG whose header announces a picture of ancho × alto (its pixels never follow).
+void cabeceraPNG(const Ruta& archivo, std::uint32_t ancho, std::uint32_t alto);
 
 // A command run through the shell: its exit status and everything it printed.
 struct SalidaCli {

@@ -1,3 +1,4 @@
+#include "../carpeta_prueba.h"
 #include "comun.h"
 #include "motor/alternativas.h"
 #include "motor/codec.h"
@@ -132,15 +133,8 @@ TEST(VariantesImagen, DetallePersonalizada) {
 
 TEST(VariantesImagen, CarpetaImposibleEsUnError) {
     auto img = imagenPrueba(64, 64);
-    const char* antes = std::getenv("TMPDIR");
-    std::string guardado = antes ? antes : "";
-    setenv("TMPDIR", "/proc/livora-imposible", 1);
-    auto r = variantesImagen(img, AjustesImagen{}, std::nullopt, false);
-    if (antes)
-        setenv("TMPDIR", guardado.c_str(), 1);
-    else
-        unsetenv("TMPDIR");
-    EXPECT_FALSE(r);
+    LivoraPrueba::Entorno imposible("TMPDIR", "/proc/livora-imposible");
+    EXPECT_FALSE(variantesImagen(img, AjustesImagen{}, std::nullopt, false));
 }
 
 // The rows of a generation run on a bounded set of threads: many photos taken in at once

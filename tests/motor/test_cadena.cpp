@@ -1,15 +1,9 @@
+#include "../carpeta_prueba.h"
 #include "comun.h"
 #include "motor/alternativas.h"
 #include "motor/cadena.h"
 #include "motor/codec.h"
 #include "motor/fondo.h"
-
-#include <array>
-#include <cstdio>
-#include <cstdlib>
-#include <fstream>
-#include <iterator>
-#include <sys/wait.h>
 
 #include <gtest/gtest.h>
 #include <nlohmann/json.hpp>
@@ -19,19 +13,6 @@ using namespace Livora::Pruebas;
 using vips::VImage;
 
 namespace {
-
-Imagen lienzo(int w, int h, double v) {
-    iniciarMotor();
-    return (VImage::black(w, h) + std::vector<double>{v, v, v})
-        .cast(VIPS_FORMAT_UCHAR)
-        .copy(VImage::option()->set("interpretation", VIPS_INTERPRETATION_sRGB))
-        .copy_memory();
-}
-
-std::string bytes(const Ruta& r) {
-    std::ifstream f(r, std::ios::binary);
-    return std::string(std::istreambuf_iterator<char>(f), {});
-}
 
 const Variante* buscar(const std::vector<Variante>& l, const std::string& sufijo) {
     for (const auto& v : l)
@@ -50,24 +31,6 @@ CapaTexto capaBlanca(const std::string& texto) {
     return c;
 }
 
-// The model is hidden for one test, so sinFondo falls back without an inference.
-class SinModelo {
-public:
-    SinModelo() {
-        if (const char* v = std::getenv("LIVORA_MODELO")) antes_ = v;
-        setenv("LIVORA_MODELO", "/nonexistent/livora/modelo.onnx", 1);
-    }
-    ~SinModelo() {
-        if (antes_)
-            setenv("LIVORA_MODELO", antes_->c_str(), 1);
-        else
-            unsetenv("LIVORA_MODELO");
-    }
-
-private:
-    std::optional<std::string> antes_;
-};
-
 } // namespace
 
 TEST(Cadena, SinEdicionesLasSalidasSonIdenticas) {
@@ -82,13 +45,13 @@ TEST(Cadena, SinEdicionesLasSalidasSonIdenticas) {
         auto* a = buscar(*con, sufijo);
         auto* b = buscar(*sin, sufijo);
         ASSERT_TRUE(a && b) << sufijo;
-        EXPECT_EQ(bytes(a->urlTemp), bytes(b->urlTemp)) << sufijo;
+        EXPECT_EQ(contenidoDe(a->urlTemp), contenidoDe(b->urlTemp)) << sufijo;
     }
 }
 
 TEST(Cadena, FiltrosAntesQueLasCapas) {
     EntradaCadena e;
-    const Imagen img = lienzo(200, 100, 0);
+    const Imagen img = lienzo(200, 100, {0, 0, 0});
     e.filtros.preset = "invertir";
     e.capas = {capaBlanca("█")};
     Imagen r = imagenEditada(img, e);
@@ -101,7 +64,8 @@ TEST(Cadena, FiltrosAntesQueLasCapas) {
 }
 
 TEST(Cadena, SinFondoSinSujetoConservaElFondoYDaUnaSalida) {
-    SinModelo sinModelo;
+    // The model hidden, so the mask falls back without an inference.
+    LivoraPrueba::Entorno sinModelo("LIVORA_MODELO", "/nonexistent/livora/modelo.onnx");
     EntradaCadena e;
     e.fuente = ImagenFuente::enMemoria(imagenPrueba(120, 80));
     e.sinFondo = true;

@@ -1,3 +1,4 @@
+#include "comun.h"
 #include "motor/codec.h"
 #include "motor/filtros.h"
 
@@ -21,12 +22,8 @@ Imagen patron(int w, int h) {
         .copy_memory();
 }
 
-Imagen color(int r, int g, int b, int w = 4, int h = 4) {
-    iniciarMotor();
-    return (VImage::black(w, h) + std::vector<double>{double(r), double(g), double(b)})
-        .cast(VIPS_FORMAT_UCHAR)
-        .copy(VImage::option()->set("interpretation", VIPS_INTERPRETATION_sRGB))
-        .copy_memory();
+Imagen color(int r, int g, int b) {
+    return Pruebas::lienzo(4, 4, {double(r), double(g), double(b)});
 }
 
 std::vector<double> pixel(const Imagen& img, int x = 0, int y = 0) {

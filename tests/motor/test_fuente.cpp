@@ -85,12 +85,10 @@ TEST(ImagenFuente, LaPreviaMuestraElCorteAEscala) {
             entera->imagen
                 .extract_area(int(c.corte.x), int(c.corte.y), int(c.corte.ancho), int(c.corte.alto))
                 .resize(double(previa->width()) / c.corte.ancho);
-        EXPECT_LT(
-            diferencia(previa->extract_area(0, 0, std::min(previa->width(), referencia.width()),
-                                            std::min(previa->height(), referencia.height())),
-                       referencia.extract_area(0, 0, std::min(previa->width(), referencia.width()),
-                                               std::min(previa->height(), referencia.height()))),
-            12)
+        const int w = std::min(previa->width(), referencia.width());
+        const int h = std::min(previa->height(), referencia.height());
+        EXPECT_LT(diferencia(previa->extract_area(0, 0, w, h), referencia.extract_area(0, 0, w, h)),
+                  12)
             << c.ruta;
     }
 }

@@ -13,35 +13,32 @@ Variante var(const std::string& sufijo, std::int64_t bytes) {
 }
 } // namespace
 
-TEST(Seleccion, EligeLaPrimeraMenorQueNoSeaBaja) {
-    std::vector<Variante> l{var("sin-perdida", 900), var("alta", 500), var("media", 300)};
-    EXPECT_EQ(seleccionInicial(l, 600), l[1].id);
-}
-
-TEST(Seleccion, TodasMayoresEligeLaPrimera) {
-    std::vector<Variante> l{var("sin-perdida", 900), var("alta", 800)};
-    EXPECT_EQ(seleccionInicial(l, 100), l[0].id);
-}
-
-TEST(Seleccion, SoloBajaEsMenorEligeLaPrimera) {
-    std::vector<Variante> l{var("sin-perdida", 900), var("alta", 800), var("media", 700),
-                            var("baja", 50)};
-    EXPECT_EQ(seleccionInicial(l, 600), l[0].id);
-}
-
-TEST(Seleccion, MediaYBajaMenoresEligeMedia) {
-    std::vector<Variante> l{var("sin-perdida", 900), var("alta", 800), var("media", 500),
-                            var("baja", 50)};
-    EXPECT_EQ(seleccionInicial(l, 600), l[2].id);
-}
-
-TEST(Seleccion, ListaVaciaNoEligeNada) {
-    EXPECT_FALSE(seleccionInicial({}, 600));
-}
-
-TEST(Seleccion, OriginalDeCeroBytesEligeLaPrimera) {
-    std::vector<Variante> l{var("sin-perdida", 900), var("alta", 1)};
-    EXPECT_EQ(seleccionInicial(l, 0), l[0].id);
+// The first alternative smaller than the original that is not "baja"; else the first.
+TEST(Seleccion, PrimeraMenorQueNoSeaBaja) {
+    const struct {
+        const char* que;
+        std::vector<std::int64_t> bytes; // sin-perdida, alta, media, baja
+        std::int64_t original;
+        int elegida; // -1: none
+    } casos[] = {
+        {"alta es menor", {900, 500, 300}, 600, 1},
+        {"todas mayores", {900, 800}, 100, 0},
+        {"solo baja es menor", {900, 800, 700, 50}, 600, 0},
+        {"media y baja menores", {900, 800, 500, 50}, 600, 2},
+        {"original de cero bytes", {900, 1}, 0, 0},
+        {"lista vacía", {}, 600, -1},
+    };
+    const char* sufijos[] = {"sin-perdida", "alta", "media", "baja"};
+    for (const auto& c : casos) {
+        std::vector<Variante> l;
+        for (std::size_t i = 0; i < c.bytes.size(); ++i)
+            l.push_back(var(sufijos[i], c.bytes[i]));
+        const auto e = seleccionInicial(l, c.original);
+        if (c.elegida < 0)
+            EXPECT_FALSE(e) << c.que;
+        else
+            EXPECT_EQ(e, l[c.elegida].id) << c.que;
+    }
 }
 
 TEST(Seleccion, ReseleccionPorSufijoOLaPrimera) {

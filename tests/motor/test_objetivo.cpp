@@ -66,24 +66,20 @@ TEST(BuscarPeso, EncogeUnCuartoPorPasada) {
 }
 
 TEST(BuscarPeso, SuelosDe200PixelesYOchoPasadas) {
-    Falso f;
-    f.bytesPorPixel = 1e9;
-    auto r = buscarPeso(imagenPrueba(250, 250), 1, std::ref(f));
-    EXPECT_FALSE(r);
-    EXPECT_EQ(f.calidades.size(), 7u); // 250 × 0.75 < 200: one pass only
-
-    Falso g;
-    g.bytesPorPixel = 1e9;
-    auto grande = buscarPeso(imagenPrueba(20000, 200), 1, std::ref(g));
-    EXPECT_FALSE(grande);
-    EXPECT_EQ(g.calidades.size(), 7u * 8u);
+    // 250 × 0.75 < 200: one pass only; a long strip stops after eight.
+    for (auto [ancho, alto, llamadas] : {std::tuple{250, 250, 7u}, {20000, 200, 7u * 8u}}) {
+        Falso f;
+        f.bytesPorPixel = 1e9;
+        EXPECT_FALSE(buscarPeso(imagenPrueba(ancho, alto), 1, std::ref(f)));
+        EXPECT_EQ(f.calidades.size(), llamadas) << ancho;
+    }
 }
 
 TEST(BuscarPeso, ObjetivoNuloONegativoNuncaCabeYEnormeSatura) {
-    Falso f;
-    EXPECT_FALSE(buscarPeso(imagenPrueba(300, 300), 0, std::ref(f)));
-    Falso g;
-    EXPECT_FALSE(buscarPeso(imagenPrueba(300, 300), -5, std::ref(g)));
+    for (std::int64_t kb : {0, -5}) {
+        Falso f;
+        EXPECT_FALSE(buscarPeso(imagenPrueba(300, 300), kb, std::ref(f))) << kb;
+    }
     Falso h;
     auto r =
         buscarPeso(imagenPrueba(300, 300), std::numeric_limits<std::int64_t>::max(), std::ref(h));

@@ -1,3 +1,4 @@
+#include "comun.h"
 #include "test_pdf_comun.h"
 
 #include "motor/ingesta_pdf.h"
@@ -19,27 +20,18 @@ Ruta archivoCon(const std::string& nombre, const std::string& contenido) {
 }
 
 Ruta truncado() {
-    Ruta entero = crearPDF("entero.pdf", a4(3));
-    std::ifstream f(entero, std::ios::binary);
-    std::string s((std::istreambuf_iterator<char>(f)), {});
+    const std::string s = Livora::Pruebas::contenidoDe(crearPDF("entero.pdf", a4(3)));
     return archivoCon("truncado.pdf", s.substr(0, s.size() / 3));
 }
 
 // Runs the body with TMPDIR pointing at an empty folder and says how many entries it left.
 template <class F> std::size_t entradasTemporalesTras(F f) {
     auto dir = dirTemporal();
-    const char* antes = std::getenv("TMPDIR");
-    std::string previo = antes ? antes : "";
-    setenv("TMPDIR", dir->c_str(), 1);
-    f();
-    if (antes)
-        setenv("TMPDIR", previo.c_str(), 1);
-    else
-        unsetenv("TMPDIR");
-    std::size_t n = 0;
-    for ([[maybe_unused]] auto& e : std::filesystem::directory_iterator(*dir))
-        ++n;
-    return n;
+    {
+        Entorno tmp("TMPDIR", dir->string());
+        f();
+    }
+    return static_cast<std::size_t>(std::distance(std::filesystem::directory_iterator(*dir), {}));
 }
 
 } // namespace

@@ -3,6 +3,7 @@
 // set to draw the symbols with.
 #include "motor/archivos.h"
 #include "motor/codec.h"
+#include "motor/filtros.h"
 #include "motor/metadatos.h"
 #include "vistas/comparador.h"
 #include "vistas/controles_personalizada.h"
@@ -10,11 +11,6 @@
 #include "vistas/imagen_qt.h"
 #include "vistas/metadatos_vista.h"
 #include "vistas/panel_filtros.h"
-
-#if __has_include("motor/filtros.h")
-#include "motor/filtros.h"
-#define LIVORA_HAY_FILTROS 1
-#endif
 
 #include <QDir>
 #include <QPainter>
@@ -142,15 +138,8 @@ TEST_F(Capturas, PanelDeFiltros) {
     auto cargada = cargarImagen(foto);
     ASSERT_TRUE(cargada);
     std::map<std::string, QImage> miniaturas;
-#ifdef LIVORA_HAY_FILTROS
     for (const auto& [clave, img] : miniaturasFiltros(cargada->imagen))
         miniaturas[clave] = imagenQt(img);
-#else
-    const Imagen& i = cargada->imagen;
-    const int lado = std::min(i.width(), i.height());
-    miniaturas["ninguno"] = imagenQt(
-        escalado(i.extract_area((i.width() - lado) / 2, (i.height() - lado) / 2, lado, lado), 96));
-#endif
     PanelFiltros p;
     p.setMiniaturas(miniaturas);
     FiltroAjustes f;
