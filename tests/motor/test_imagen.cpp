@@ -24,7 +24,9 @@ TEST(Escalado, TruncaNuncaAmpliaYConservaLaTransparencia) {
         EXPECT_EQ(m.width(), c.esperadoAncho);
         EXPECT_EQ(m.height(), c.esperadoAlto);
         ASSERT_EQ(m.bands(), c.bandas);
-        if (c.bandas == 4) EXPECT_NEAR(m[3].avg(), 200, 1);
+        if (c.bandas == 4) {
+            EXPECT_NEAR(m[3].avg(), 200, 1);
+        }
     }
 }
 

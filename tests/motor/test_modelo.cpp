@@ -34,10 +34,11 @@ TEST(Seleccion, PrimeraMenorQueNoSeaBaja) {
         for (std::size_t i = 0; i < c.bytes.size(); ++i)
             l.push_back(var(sufijos[i], c.bytes[i]));
         const auto e = seleccionInicial(l, c.original);
-        if (c.elegida < 0)
+        if (c.elegida < 0) {
             EXPECT_FALSE(e) << c.que;
-        else
+        } else {
             EXPECT_EQ(e, l[c.elegida].id) << c.que;
+        }
     }
 }
 
