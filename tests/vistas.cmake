@@ -12,8 +12,3 @@ target_compile_definitions(tests_vistas PRIVATE QT_NO_KEYWORDS
 gtest_discover_tests(tests_vistas DISCOVERY_TIMEOUT 60
   PROPERTIES TIMEOUT 300 ENVIRONMENT "QT_QPA_PLATFORM=offscreen")
 
-# Workbench and interface-stall measurement with a real photo (not a test).
-add_executable(demo_vistas ${CMAKE_CURRENT_SOURCE_DIR}/vistas/demo/demo_vistas.cpp)
-target_link_libraries(demo_vistas PRIVATE livora_vistas)
-target_compile_definitions(demo_vistas PRIVATE QT_NO_KEYWORDS
-  LIVORA_DATOS_TEST="${CMAKE_CURRENT_SOURCE_DIR}/datos")
