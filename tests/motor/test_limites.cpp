@@ -2,6 +2,7 @@
 // between heavy steps, long PDF work that reports its pages and stops when asked.
 #include "comun.h"
 #include "motor/alternativas.h"
+#include "motor/apertura.h"
 #include "motor/memoria.h"
 #include "motor/pdf.h"
 #include "motor/temporales.h"
@@ -70,6 +71,17 @@ TEST(Memoria, LosPasosPesadosEsperanSuTurnoYLoQueNuncaCabeSeRechaza) {
     t.join();
     EXPECT_TRUE(segundaDentro);
     ::unsetenv("LIVORA_MEMORIA_MB");
+}
+
+// Rounded alike ("104,9 MB" twice) the refusal would read as if the picture fitted.
+TEST(Memoria, LaNegativaNuncaMuestraDosCifrasIguales) {
+    const Ruta png = carpetaPrueba() / "justo.png";
+    cabeceraPNG(png, 4181, 4181); // decoded and one copy: 104,884,566 bytes, just over 100 MiB
+    LivoraPrueba::Entorno memoria("LIVORA_MEMORIA_MB", "100");
+    auto r = comprobarImagen(png);
+    ASSERT_FALSE(r);
+    EXPECT_EQ(r.error().mensaje,
+              "No se pudo abrir la imagen: necesita 105 MB de memoria y quedan 104 MB");
 }
 
 TEST(Memoria, SinSitioParaUnaFilaEstaFaltaYLasDemasQuedan) {

@@ -100,6 +100,8 @@ TEST(ListaPaginas, ConstruyeLaListaSobreElDocumento) {
          std::vector<Fallo>{{"101", "La página 101 no existe: el PDF tiene 100 páginas"},
                             {"0", "La página 0 no existe: el PDF tiene 100 páginas"},
                             {"99-120", "La página 120 no existe: el PDF tiene 100 páginas"},
+                            {"0-9223372036854775807",
+                             "La página 0 no existe: el PDF tiene 100 páginas"},
                             {"@/no/existe.pdf", "No se pudo añadir: existe.pdf"}}) {
         auto r = construirLista(*analizarListaPaginas(f.expresion), base);
         ASSERT_FALSE(r) << f.expresion;

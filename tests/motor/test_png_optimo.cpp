@@ -116,6 +116,9 @@ TEST(PNGOptimo, CadaReduccionConservaLosPixeles) {
     VImage de16 = srgb(foto.cast(VIPS_FORMAT_USHORT) * 257, VIPS_FORMAT_USHORT);
     VImage real16 = srgb(foto.cast(VIPS_FORMAT_USHORT) * 256 + 7, VIPS_FORMAT_USHORT);
     VImage grisComoRGB = srgb(VImage::bandjoin({gris, gris, gris}));
+    // Dithered translucent stripes, like a desktop wallpaper: grey with alpha, 96 pairs.
+    VImage rampa = ((xy[0] + xy[1] / 3) / 9).cast(VIPS_FORMAT_INT);
+    VImage franjas = srgb(VImage::bandjoin({rampa % 12 * 20, rampa / 12 % 8 * 30 + 17}));
 
     struct Caso {
         const char* nombre;
@@ -130,6 +133,7 @@ TEST(PNGOptimo, CadaReduccionConservaLosPixeles) {
         {"gris de blanco y negro a 1 bit", bn, 0, 1, false},
         {"40 colores con paleta", pocos, 3, 8, false},
         {"paleta con transparencias", alfaPocos, 3, 8, true},
+        {"gris con alfa de pocos pares a paleta", franjas, 3, 8, true},
         {"16 bits múltiplos de 257 a 8", de16, 2, 8, false},
         {"16 bits de verdad se quedan", real16, 2, 16, false},
     };
