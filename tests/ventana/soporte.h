@@ -35,12 +35,7 @@ public:
     std::vector<std::string> titulos;
     std::optional<Ruta> destino;
     std::vector<std::string> propuestos;
-
-    std::vector<std::string> mensajesPanel;
-    std::vector<Ruta> elegirArchivos(const std::string& mensaje) override {
-        mensajesPanel.push_back(mensaje);
-        return archivos;
-    }
+    std::vector<Ruta> elegirArchivos(const std::string&) override { return archivos; }
     std::vector<Ruta> elegirArchivosYCarpetas() override { return elegirArchivos(""); }
     // Questions asked, and the answer to give.
     std::vector<std::string> preguntas;
@@ -237,7 +232,8 @@ protected:
         Livora::ImagenFuente::enMemoria(vips::VImage::black(64, 48));
     std::int64_t bytes = 1000;
 
-    // The real engine with an image intake that answers at once.
+    // The real engine with an image intake that answers at once, and a PDF intake that gives
+    // one page and one output (a file ending in .xyz fails).
     Livora::MotorVentana motorRapido() {
         Livora::MotorVentana m = Livora::MotorVentana::real();
         m.ingestaImagen = [this](const Ruta& url, const Livora::AjustesImagen&) {
@@ -246,6 +242,21 @@ protected:
                 url, tmp.ruta(), bytes, it == salidas.end() ? salidasPorDefecto : it->second);
             a.fuente = a.fuenteOriginal = a.previewAntes = foto;
             return Livora::Resultado<Livora::ArchivoEstado>(a);
+        };
+        m.ingestaPDF =
+            [carpeta = tmp.ruta()](
+                const Ruta& url, const Ruta& fuente, bool combinado,
+                std::optional<std::int64_t> bytes,
+                const Livora::ControlTrabajo&) -> Livora::Resultado<Livora::ArchivoEstado> {
+            if (url.extension() == ".xyz")
+                return Livora::error("No se pudo abrir " + url.filename().string());
+            Livora::ArchivoEstado a =
+                registroFalso(url, carpeta, bytes.value_or(1000), {{"vector", 800}}, false);
+            a.fuentePDF = fuente;
+            a.esCombinado = combinado;
+            a.paginas = {Livora::PaginaPDF{Livora::Uuid::nuevo(), fuente, 0, 0}};
+            a.paginasIniciales = 1;
+            return a;
         };
         return m;
     }

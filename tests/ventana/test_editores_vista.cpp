@@ -77,7 +77,7 @@ protected:
 
 } // namespace
 
-TEST_F(EditoresVista, RecortarDibujandoConEsquinasChipsYTeclas) {
+TEST_F(EditoresVista, RecortarDibujandoConChipsYTeclas) {
     panel->comparador()->acercar();
     ASSERT_GT(panel->comparador()->estado().escala, 1);
     vista->abrirRecorte();
@@ -85,24 +85,16 @@ TEST_F(EditoresVista, RecortarDibujandoConEsquinasChipsYTeclas) {
     VistaRecorte* r = panel->vistaRecorte();
     EXPECT_FALSE(r->botonRecortar()->isEnabled());
     EXPECT_TRUE(r->chip(0)->isChecked());
-    EXPECT_EQ(r->chip(4)->text(), "16:9");
 
-    // Draw, grow by the bottom-right corner, then push it against the right edge.
+    // The drags' and chips' arithmetic is tested on its own; here, that the widget feeds
+    // them: a drawn selection enables the button and a chip sets its ratio.
     arrastrar(r, en(r, 0.1, 0.1), {en(r, 0.3, 0.3), en(r, 0.5, 0.5)});
     EXPECT_TRUE(r->botonRecortar()->isEnabled());
-    arrastrar(r, en(r, 0.5, 0.5), {en(r, 0.6, 0.7)});
-    const Tam t = r->tamMarco();
-    EXPECT_NEAR(r->estado().sel->ancho, 0.5 * t.ancho, 1);
-    EXPECT_NEAR(r->estado().sel->alto, 0.6 * t.alto, 1);
-    arrastrar(r, en(r, 0.3, 0.3), {en(r, 2.0, 0.3)});
-    EXPECT_NEAR(r->estado().sel->x + r->estado().sel->ancho, t.ancho, 1e-9);
-
+    EXPECT_NEAR(r->estado().sel->ancho, 0.4 * r->tamMarco().ancho, 1);
     r->chip(4)->click(); // 16:9
     EXPECT_TRUE(r->chip(4)->isChecked());
     EXPECT_FALSE(r->chip(0)->isChecked());
     EXPECT_NEAR(r->estado().sel->ancho / r->estado().sel->alto, 16.0 / 9, 1e-9);
-    r->chip(2)->click(); // 4:5
-    EXPECT_NEAR(r->estado().sel->ancho / r->estado().sel->alto, 0.8, 1e-9);
 
     // Escape cancels; coming back starts afresh.
     QTest::keyClick(r, Qt::Key_Escape);
@@ -133,10 +125,13 @@ TEST_F(EditoresVista, TextoEscribirArrastrarYPanel) {
     ASSERT_EQ(panel->contenido(), Contenido::Texto);
     VistaCapas* v = panel->vistaCapas();
     PanelCapas* p = panel->panelCapas();
-    // The new layer is being typed into at once.
+    // The new layer is being typed into at once; the tools are off inside the editor.
+    ASSERT_EQ(activo().capas.size(), 1u);
+    EXPECT_EQ(e().capaSeleccionada, activo().capas[0].id);
     ASSERT_TRUE(v->campo()->isVisible());
     EXPECT_TRUE(v->campo()->hasFocus());
-    EXPECT_EQ(v->campo()->placeholderText(), "Escribe…");
+    vista->alternarSinFondo();
+    EXPECT_FALSE(activo().sinFondo);
     EXPECT_EQ(p->pistaRapidos()->text(), "→ se añade al texto");
     QTest::keyClicks(v->campo(), "Hola");
     EXPECT_EQ(activo().capas[0].texto, "Hola");
@@ -153,10 +148,6 @@ TEST_F(EditoresVista, TextoEscribirArrastrarYPanel) {
     arrastrar(v, centro, {centro + QPointF(1, 1), en(v, 0.5, 0.8)});
     EXPECT_NEAR(activo().capas[0].posX, 0.5, 1e-9);
     EXPECT_NEAR(activo().capas[0].posY, 0.8, 1e-9);
-    // A click that moves less than 2 points only selects.
-    const QPointF ahora = v->cajaEnVista(0).center();
-    arrastrar(v, ahora, {ahora + QPointF(1, 0)});
-    EXPECT_NEAR(activo().capas[0].posY, 0.8, 1e-9);
 
     // Double click types again; the layer being typed into does not move; a click on the
     // picture away from it ends typing.
@@ -169,10 +160,6 @@ TEST_F(EditoresVista, TextoEscribirArrastrarYPanel) {
 
     // The panel: size, colour with alpha, shadow.
     ASSERT_TRUE(p->filaControles()->isVisibleTo(p));
-    EXPECT_EQ(p->botonEmojis()->toolTip(), "Abrir el selector de emojis del sistema");
-    EXPECT_EQ(p->botonEliminar()->toolTip(), "Eliminar este texto");
-    EXPECT_EQ(p->deslizadorTamano()->minimum(), 300);
-    EXPECT_EQ(p->deslizadorTamano()->maximum(), 2500);
     p->deslizadorTamano()->setValue(1200);
     EXPECT_NEAR(activo().capas[0].tamano, 0.12, 1e-9);
     p->pedirColor = [](const QColor&) { return std::optional<QColor>(QColor(255, 200, 0, 128)); };
@@ -182,10 +169,13 @@ TEST_F(EditoresVista, TextoEscribirArrastrarYPanel) {
     p->casillaSombra()->click();
     EXPECT_FALSE(activo().capas[0].sombra);
 
-    // A quick emoji as a sticker, then the picker, then delete and add.
+    // A quick emoji as a sticker where the sticker cycle puts it, then the picker, then
+    // delete and add.
     p->botonesRapidos()[6]->click();
     ASSERT_EQ(activo().capas.size(), 2u);
     EXPECT_EQ(activo().capas[1].texto, "🎉");
+    EXPECT_DOUBLE_EQ(activo().capas[1].posY, 0.45);
+    EXPECT_EQ(e().capaSeleccionada, activo().capas[1].id);
     p->botonEmojis()->click();
     SelectorEmoji* s = panel->selectorEmoji();
     EXPECT_TRUE(s->isVisible());
@@ -207,11 +197,21 @@ TEST_F(EditoresVista, TextoEscribirArrastrarYPanel) {
     p->botonAnadir()->click();
     EXPECT_EQ(activo().capas.size(), 1u);
     EXPECT_TRUE(v->campo()->isVisible());
+    // Deleting the layer being typed into: the stale typing state makes a sticker instead.
+    p->botonEliminar()->click();
+    EXPECT_TRUE(e().capaEditando);
+    p->botonesRapidos()[3]->click();
+    ASSERT_EQ(activo().capas.size(), 1u);
+    EXPECT_EQ(activo().capas[0].texto, "🔥");
 
     panel->botonListo()->click();
     EXPECT_FALSE(e().modoTexto);
     EXPECT_FALSE(e().capaEditando);
     ASSERT_TRUE(esperarTrabajos(*vista));
+    // Entering again on a record with layers selects the first without adding one.
+    vista->abrirTexto();
+    EXPECT_EQ(activo().capas.size(), 1u);
+    EXPECT_EQ(e().capaSeleccionada, activo().capas[0].id);
 }
 
 TEST_F(EditoresVista, LaCapaSeVeDondeLaDibujaElRenderizador) {

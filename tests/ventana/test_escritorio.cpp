@@ -9,6 +9,7 @@
 #include "main/preferencias.h"
 #include "main/traducciones.h"
 #include "main/ventana.h"
+#include "organizador/rejilla.h"
 #include "soporte.h"
 #include "vistas/animacion.h"
 #include "vistas/controles_personalizada.h"
@@ -316,6 +317,20 @@ TEST(Muelle, DeCeroAUnoConElRebotePropioDeCadaMuelle) {
         EXPECT_NEAR(maximo - 1, c.rebote, 0.003);
         // Half of the way is covered early in the response.
         EXPECT_GT(posicionMuelle(c.m, c.m.respuesta / 4), 0.5);
+        // Stepped frame by frame (the organiser's cells) it settles within a second and a
+        // half, with a small overshoot.
+        MuelleEnCurso enCurso{c.m.respuesta, c.m.amortiguamiento};
+        enCurso.fijar(0);
+        enCurso.destino = 100;
+        double pico = 0;
+        int pasos = 0;
+        for (; !enCurso.enReposo() && pasos < 200; ++pasos) {
+            enCurso.avanzar(1.0 / 60);
+            pico = std::max(pico, enCurso.valor);
+        }
+        EXPECT_LT(pasos, 90);
+        EXPECT_EQ(enCurso.valor, 100);
+        EXPECT_LT(pico, 112);
     }
     EXPECT_NEAR(asentamientoMuelle(muelle), 0.43, 0.01);
     EXPECT_EQ(curva(Transicion::Muelle).valueForProgress(1), 1);

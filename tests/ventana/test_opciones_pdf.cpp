@@ -1,5 +1,5 @@
-// PDF records in the window: the working copy of the options, applying it, regenerating
-// the four alternatives and restoring the pages.
+// PDF records in the window: the working copy of the options, applying it and regenerating
+// the four alternatives. Restoring the pages is tested with the organiser.
 #include "../motor/test_pdf_comun.h"
 #include "main/secciones_pdf.h"
 #include "soporte.h"
@@ -104,27 +104,6 @@ TEST_F(OpcionesPDFVentana, ElBorradorSeRecargaAlCambiarDeArchivoYSeDescarta) {
     EXPECT_EQ(e().opcionesBorrador, OpcionesPDF{}); // the photo has no options
     vista->activar(pdf().id);
     EXPECT_EQ(e().opcionesBorrador, pdf().opcionesPDF);
-}
-
-// The organiser's own "Aplicar" (and an unchanged list) is tested with the organiser.
-TEST_F(OpcionesPDFVentana, RestaurarVuelveALasPaginasDelArchivo) {
-    auto paginas = pdf().paginas;
-    auto miniaturas = pdf().miniaturas;
-    std::swap(paginas[0], paginas[2]);
-    paginas[1].rotacion = 90;
-    paginas.pop_back();
-    vista->aplicarOrganizador(paginas, miniaturas);
-    ASSERT_TRUE(esperarTrabajos(*vista));
-    EXPECT_EQ(contador->llamadas, 1);
-    EXPECT_TRUE(pdf().paginasEditadas());
-    EXPECT_EQ(pdf().paginas.size(), 2u);
-
-    vista->restaurarPaginas();
-    ASSERT_TRUE(esperarTrabajos(*vista));
-    EXPECT_EQ(contador->llamadas, 2);
-    EXPECT_FALSE(pdf().paginasEditadas());
-    EXPECT_EQ(pdf().paginas.size(), 3u);
-    EXPECT_EQ(pdf().miniaturas.size(), miniaturas.size());
 }
 
 TEST_F(OpcionesPDFVentana, SeccionesMuestranElEstado) {

@@ -276,23 +276,6 @@ TEST(Rejilla, ColumnasAdaptablesYCeldaBajoElPuntero) {
               std::make_pair(std::size_t(3), std::size_t(9)));
 }
 
-TEST(Rejilla, ElMuelleLlegaYSeQueda) {
-    for (const Muelle& p : {muelle, muelleVivo}) {
-        MuelleEnCurso m{p.respuesta, p.amortiguamiento};
-        m.fijar(0);
-        m.destino = 100;
-        double maximo = 0;
-        int pasos = 0;
-        for (; !m.enReposo() && pasos < 200; ++pasos) {
-            m.avanzar(1.0 / 60);
-            maximo = std::max(maximo, m.valor);
-        }
-        EXPECT_LT(pasos, 90); // settled within a second and a half
-        EXPECT_EQ(m.valor, 100);
-        EXPECT_LT(maximo, 112); // a small overshoot, no more
-    }
-}
-
 } // namespace
 
 // ---- The organiser in the window, on a real 100-page document ------------------------------
@@ -399,6 +382,13 @@ TEST_F(OrganizadorVentana, AplicarSinCambiosNoRegeneraYConCambiosSi) {
     EXPECT_TRUE(e().archivos[0].paginasEditadas());
     EXPECT_LE(e().archivos[0].miniaturas.size(), miniaturasIniciales);
     EXPECT_FALSE(e().archivos[0].miniaturas.empty());
+    // "Restaurar" goes back to the file's pages and keeps the thumbnails.
+    const auto miniaturas = e().archivos[0].miniaturas.size();
+    vista->restaurarPaginas();
+    ASSERT_TRUE(esperarTrabajos(*vista));
+    EXPECT_EQ(*regeneraciones, (std::vector<std::size_t>{96, 100}));
+    EXPECT_FALSE(e().archivos[0].paginasEditadas());
+    EXPECT_EQ(e().archivos[0].miniaturas.size(), miniaturas);
 
     // "Cancelar" discards everything.
     o = abrir();
@@ -407,7 +397,7 @@ TEST_F(OrganizadorVentana, AplicarSinCambiosNoRegeneraYConCambiosSi) {
     o->nucleo().girar(o->nucleo().estado().seleccion, 90);
     o->boton("Cancelar")->click();
     EXPECT_TRUE(cerrado());
-    EXPECT_EQ(regeneraciones->size(), 1u);
+    EXPECT_EQ(regeneraciones->size(), 2u);
     EXPECT_EQ(e().archivos[0].paginas[0].rotacion, 0);
 }
 

@@ -72,7 +72,6 @@ TEST_F(PDFReal, ElegirParaUnirDejaFueraLoIlegibleYUnoSoloSeAbreSinCombinar) {
     dialogos.archivos = {pdf};
     vista->elegirParaUnir();
     ASSERT_TRUE(esperarTrabajos(*vista));
-    EXPECT_EQ(dialogos.mensajesPanel.back(), "Elige los PDFs e imágenes a unir, en orden");
     ASSERT_EQ(e().archivos.size(), 1u);
     EXPECT_FALSE(e().archivos[0].esCombinado);
     EXPECT_EQ(e().archivos[0].url, pdf);

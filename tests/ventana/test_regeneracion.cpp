@@ -84,34 +84,38 @@ TEST_F(Regeneracion, UnResultadoViejoQueLlegaTardeSeDescarta) {
     EXPECT_FALSE(e().procesando);
 }
 
-TEST_F(Regeneracion, VuelveAElegirElMismoSufijoOElPrimero) {
-    vista->moverSeleccion(+1); // "media"
-    ASSERT_EQ(e().varianteActiva()->sufijo, "media");
-    vista->regenerarActivo();
-    ASSERT_TRUE(esperarTrabajos(*vista));
-    EXPECT_EQ(e().varianteActiva()->sufijo, "media");
-    EXPECT_EQ(e().varianteActiva()->nombre, "corrida 1");
-    vista->regenerarActivo("objetivo");
-    ASSERT_TRUE(esperarTrabajos(*vista));
-    EXPECT_EQ(e().varianteActiva()->sufijo, "objetivo");
-    c->sufijos = {"alta", "media"};
-    vista->regenerarActivo();
-    ASSERT_TRUE(esperarTrabajos(*vista));
-    EXPECT_EQ(e().varianteActiva()->sufijo, "alta");
-}
-
-TEST_F(Regeneracion, FalloDejaSinSalidasNiEleccionSinAviso) {
-    c->falla = true;
-    vista->regenerarActivo();
-    ASSERT_TRUE(esperarTrabajos(*vista));
-    EXPECT_TRUE(e().archivos[0].variantes.empty());
-    EXPECT_FALSE(e().archivos[0].seleccionada);
-    EXPECT_EQ(e().mensaje, "");
-    EXPECT_FALSE(botonesGuardar(e()).principalActivo);
-    c->falla = false;
-    vista->regenerarActivo();
-    ASSERT_TRUE(esperarTrabajos(*vista));
-    EXPECT_NE(e().varianteActiva(), nullptr);
+// A regeneration chooses the same suffix again, or the one asked for, or else the first; a
+// failure leaves no outputs, no choice and no notice, and the next run recovers.
+TEST_F(Regeneracion, EleccionTrasRegenerarYFallo) {
+    vista->moverSeleccion(+1);
+    struct Caso {
+        std::vector<std::string> sufijos;
+        bool falla;
+        std::optional<std::string> pedido;
+        std::string elegida;
+    };
+    const std::vector<std::string> cuatro = {"alta", "media", "personalizada", "objetivo"};
+    const Caso casos[] = {
+        {cuatro, false, {}, "media"},           {cuatro, false, "objetivo", "objetivo"},
+        {{"alta", "media"}, false, {}, "alta"}, {{"alta", "media"}, true, {}, ""},
+        {{"alta", "media"}, false, {}, "alta"},
+    };
+    int corrida = 0;
+    for (const Caso& k : casos) {
+        SCOPED_TRACE(++corrida);
+        c->sufijos = k.sufijos;
+        c->falla = k.falla;
+        vista->regenerarActivo(k.pedido);
+        ASSERT_TRUE(esperarTrabajos(*vista));
+        EXPECT_EQ(elegida(), k.elegida);
+        EXPECT_EQ(e().archivos[0].variantes.size(), k.falla ? 0 : k.sufijos.size());
+        EXPECT_EQ(bool(e().archivos[0].seleccionada), !k.falla);
+        EXPECT_EQ(botonesGuardar(e()).principalActivo, !k.falla);
+        if (!k.falla) {
+            EXPECT_EQ(e().varianteActiva()->nombre, "corrida " + std::to_string(corrida));
+        }
+        EXPECT_EQ(e().mensaje, "");
+    }
 }
 
 TEST_F(Regeneracion, RegistroCerradoMientrasTantoNoCambiaNada) {

@@ -24,21 +24,7 @@ namespace {
 class Widgets : public ConVentana {
 protected:
     void SetUp() override {
-        MotorVentana m = motorRapido();
-        const Ruta carpeta = tmp.ruta();
-        m.ingestaPDF = [carpeta](const Ruta& url, const Ruta& fuente, bool combinado,
-                                 std::optional<std::int64_t>,
-                                 const ControlTrabajo&) -> Resultado<ArchivoEstado> {
-            if (url.extension() == ".xyz")
-                return error("No se pudo abrir " + url.filename().string());
-            ArchivoEstado a = registroFalso(url, carpeta, 1000, {{"vector", 800}}, false);
-            a.fuentePDF = fuente;
-            a.esCombinado = combinado;
-            a.paginas = {PaginaPDF{Uuid::nuevo(), fuente, 0, 0}};
-            a.paginasIniciales = 1;
-            return a;
-        };
-        crear(m);
+        crear(motorRapido());
         mostrarVentana();
     }
     void abrirPDF(const std::string& nombre) {
@@ -49,7 +35,6 @@ protected:
 
 TEST_F(Widgets, InicioHastaElPrimerArchivoYLuegoEspacioDeTrabajo) {
     EXPECT_FALSE(ventana->enEspacioTrabajo());
-    EXPECT_EQ(ventana->windowTitle(), "Livora");
     vista->setArrastrando(true);
     EXPECT_TRUE(ventana->inicio()->tarjetaAbrir()->resaltada());
     EXPECT_FALSE(ventana->inicio()->tarjetaUnir()->resaltada());
@@ -69,10 +54,6 @@ TEST_F(Widgets, BarraDeHerramientasParaImagenYParaPDF) {
     abrir("foto.jpg");
     EXPECT_EQ(ventana->etiquetasBarra(), (QStringList{"Inicio", "Texto", "Filtros", "Recortar",
                                                       "Quitar fondo", "Compartir", "Inspector"}));
-    EXPECT_EQ(ventana->boton("Inicio")->toolTip(), "Cerrar todo y volver al inicio");
-    EXPECT_EQ(ventana->boton("Quitar fondo")->toolTip(), "Quitar el fondo");
-    EXPECT_EQ(ventana->boton("Compartir")->toolTip(), "Compartir la salida seleccionada");
-    EXPECT_EQ(ventana->boton("Inspector")->toolTip(), "Mostrar u ocultar el panel de salidas");
     vista->abrirPaginas(); // not for an image
     EXPECT_FALSE(e().modoPaginas);
     vista->abrirRecorte();
@@ -89,8 +70,6 @@ TEST_F(Widgets, BarraDeHerramientasParaImagenYParaPDF) {
     abrirPDF("informe.pdf");
     EXPECT_EQ(ventana->etiquetasBarra(),
               (QStringList{"Inicio", "Páginas", "Compartir", "Inspector"}));
-    EXPECT_EQ(ventana->boton("Páginas")->toolTip(),
-              "Organizar páginas: ordenar, girar, duplicar, quitar, insertar");
     EXPECT_EQ(ventana->subtituloMostrado(), "1 página · 1 kB");
 }
 
@@ -99,7 +78,6 @@ TEST_F(Widgets, SinSalidaActivaNoHayCompartirYElContenidoEstaVacio) {
     abrir("vacia.jpg");
     EXPECT_FALSE(ventana->etiquetasBarra().contains("Compartir"));
     EXPECT_EQ(ventana->panel()->contenido(), Contenido::Vacio);
-    EXPECT_EQ(ventana->panel()->etiquetaVacio()->text(), "Sin vista previa");
     EXPECT_FALSE(ventana->inspector()->botonGuardar()->isEnabled());
     EXPECT_TRUE(ventana->inspector()->botonLote()->isVisibleTo(ventana.get()));
     // Nothing to save still confirms and opens the file browser, nothing selected.
@@ -124,10 +102,14 @@ TEST_F(Widgets, ReglasDelAreaDeContenido) {
     EXPECT_FALSE(e().modoRecorte);
     EXPECT_TRUE(e().mostrarFiltros);
     EXPECT_EQ(c->identidad(), QString::fromStdString(e().archivos[0].id.texto()) + "-false");
+    // It closes the text editor too, without the regeneration "Listo" would start; the
+    // layers stay with their record.
     vista->abrirTexto();
     EXPECT_EQ(ventana->panel()->contenido(), Contenido::Texto);
-    vista->terminarTexto();
-    ASSERT_TRUE(esperarTrabajos(*vista));
+    vista->activar(e().archivos[1].id);
+    EXPECT_FALSE(e().modoTexto || e().capaSeleccionada || e().capaEditando);
+    EXPECT_EQ(vista->trabajosEnCurso(), 0);
+    EXPECT_EQ(e().archivos[0].capas.size(), 1u);
 
     EstadoVentana e;
     ArchivoEstado sinPrevia;
@@ -157,12 +139,12 @@ TEST_F(Widgets, BarraLateralBotonesMenuEInsignias) {
     EXPECT_TRUE(ventana->lateral()->botonUnir()->isVisibleTo(ventana.get()));
     EXPECT_TRUE(ventana->lateral()->botonUnir()->isEnabled());
     EXPECT_EQ(ventana->lateral()->lista()->count(), 2);
-    EXPECT_EQ(ventana->lateral()->entradasMenu(e().archivos[0].id),
-              (QStringList{"Mostrar en la carpeta", "Quitar de la lista"}));
+    EXPECT_EQ(ventana->lateral()->entradasMenu(e().archivos[0].id).size(), 2);
     vista->abrirPDF(tmp.ruta() / "Combinado.pdf", tmp.ruta() / "Combinado.pdf", true, 10);
     EXPECT_FALSE(ventana->lateral()->botonUnir()->isEnabled());
     EXPECT_FALSE(ventana->lateral()->botonAnadir()->isEnabled());
     ASSERT_TRUE(esperarTrabajos(*vista));
+    // A merged file has no folder to show.
     EXPECT_EQ(ventana->lateral()->entradasMenu(e().archivos[2].id),
               QStringList{"Quitar de la lista"});
     // Clicking a row makes its record active.
@@ -176,29 +158,20 @@ TEST_F(Widgets, BarraLateralBotonesMenuEInsignias) {
     EXPECT_TRUE(ayudas.contains("Sin fondo"));
 }
 
-TEST_F(Widgets, InspectorSeccionesYBotonesDeGuardar) {
+// The inspector's controls, the filter panel and the notice write into the window's state
+// and show it back.
+TEST_F(Widgets, ControlesDelInspectorYPanelesEscribenEnLaVentana) {
     abrir("foto.jpg");
     auto* insp = ventana->inspector();
     EXPECT_EQ(insp->filas().size(), 3);
     EXPECT_FALSE(insp->muestraPersonalizada());
-    EXPECT_EQ(insp->botonGuardar()->text(), "Guardar");
-    EXPECT_EQ(insp->botonLote()->text(), "Guardar todas");
-    EXPECT_EQ(insp->botonLote()->toolTip(), "Guarda todas las salidas junto al original");
+    EXPECT_EQ(insp->botonLote()->text(), "Guardar todas"); // one file
     EXPECT_FALSE(insp->filaObjetivo()->puedeAjustar());
     vista->setObjetivoTexto(" 200 ");
     EXPECT_EQ(insp->filaObjetivo()->texto(), " 200 ");
     EXPECT_TRUE(insp->filaObjetivo()->puedeAjustar());
     vista->setObjetivoTexto("12k");
     EXPECT_FALSE(insp->filaObjetivo()->puedeAjustar());
-    // A click on a row chooses it.
-    FilaVariante* ultima = insp->filas().back();
-    QTest::mouseClick(ultima, Qt::LeftButton);
-    EXPECT_EQ(elegida(), "personalizada");
-    EXPECT_TRUE(insp->muestraPersonalizada());
-    EXPECT_TRUE(insp->controlesPersonalizada()->isVisibleTo(insp));
-    EXPECT_EQ(insp->filas().back()->toolTip(),
-              "Clic: previsualizar · arrastra esta fila a una carpeta, un correo o un chat para "
-              "soltar el archivo");
     // Typed into the field and confirmed with Return.
     auto* campo = insp->filaObjetivo()->findChild<QLineEdit*>();
     ASSERT_NE(campo, nullptr);
@@ -207,11 +180,7 @@ TEST_F(Widgets, InspectorSeccionesYBotonesDeGuardar) {
     EXPECT_EQ(e().objetivoTexto, "300");
     QTest::keyClick(campo, Qt::Key_Return);
     EXPECT_EQ(e().ajustes.objetivoKB, std::optional<std::int64_t>(300));
-}
 
-TEST_F(Widgets, ControlesDelInspectorEscribenEnLaVentana) {
-    abrir("foto.jpg");
-    auto* insp = ventana->inspector();
     // Metadata switch, both ways.
     EXPECT_TRUE(insp->filaMetadatos()->isVisibleTo(insp));
     vista->setQuitarMetadatos(false);
@@ -223,32 +192,21 @@ TEST_F(Widgets, ControlesDelInspectorEscribenEnLaVentana) {
     Q_EMIT insp->filaMetadatos()->mostrarInfoCambiado(false);
     EXPECT_FALSE(e().mostrarInfoMetadatos);
 
-    // Custom controls: the window takes the new settings and shows them back.
-    vista->moverSeleccion(+2);
+    // A click on the last row chooses it and shows the custom controls, whose settings the
+    // window takes and shows back.
+    QTest::mouseClick(insp->filas().back(), Qt::LeftButton);
     ASSERT_EQ(elegida(), "personalizada");
+    EXPECT_TRUE(insp->muestraPersonalizada());
+    EXPECT_TRUE(insp->controlesPersonalizada()->isVisibleTo(insp));
     AjustesImagen a = insp->controlesPersonalizada()->ajustes();
     a.calidadCustom = 35;
     a.anchoCustom = 32;
     a.altoCustom = 24;
     Q_EMIT insp->controlesPersonalizada()->ajustesCambiados(a);
-    EXPECT_EQ(e().ajustes.calidadCustom, 35);
-    EXPECT_EQ(e().ajustes.anchoCustom, 32);
-    EXPECT_EQ(e().ajustes.altoCustom, 24);
+    EXPECT_EQ(std::tie(e().ajustes.calidadCustom, e().ajustes.anchoCustom, e().ajustes.altoCustom),
+              std::make_tuple(35.0, 32.0, 24.0));
     EXPECT_EQ(insp->controlesPersonalizada()->ajustes().calidadCustom, 35);
-    // A custom PDF never shows these controls.
-    abrirPDF("informe.pdf");
-    EXPECT_FALSE(insp->muestraPersonalizada());
-    EXPECT_FALSE(insp->filaMetadatos()->isVisibleTo(insp));
-    EXPECT_FALSE(insp->filaObjetivo()->isVisibleTo(insp));
-    // The inspector hides and comes back at its width.
-    vista->alternarInspector();
-    EXPECT_TRUE(QTest::qWaitFor([&] { return !insp->isVisible(); }, 5000));
-    vista->alternarInspector();
-    EXPECT_TRUE(QTest::qWaitFor([&] { return insp->width() == 340; }, 5000));
-}
 
-TEST_F(Widgets, PanelDeFiltrosSobreLaComparacion) {
-    abrir("foto.jpg");
     PanelFiltros* panel = ventana->panel()->panelFiltros();
     EXPECT_FALSE(panel->isVisibleTo(ventana.get()));
     vista->alternarFiltros();
@@ -261,14 +219,7 @@ TEST_F(Widgets, PanelDeFiltrosSobreLaComparacion) {
     EXPECT_EQ(panel->filtros(), f);
     vista->alternarFiltros();
     EXPECT_FALSE(panel->isVisibleTo(ventana.get()));
-    // Never over a PDF.
-    abrirPDF("informe.pdf");
-    vista->alternarFiltros();
-    EXPECT_FALSE(panel->isVisibleTo(ventana.get()));
-}
 
-TEST_F(Widgets, AvisoSeMuestraYUnClicLoQuita) {
-    abrir("foto.jpg");
     vista->avisar("✓ Guardada 1 junto al original");
     BannerAviso* aviso = ventana->panel()->aviso();
     EXPECT_EQ(aviso->texto(), "✓ Guardada 1 junto al original");
@@ -278,18 +229,31 @@ TEST_F(Widgets, AvisoSeMuestraYUnClicLoQuita) {
     EXPECT_EQ(aviso->texto(), "");
     reloj.avanzar(5000);
     EXPECT_EQ(e().mensaje, "");
+
+    // A PDF shows none of the image controls, and never the filter panel.
+    abrirPDF("informe.pdf");
+    EXPECT_FALSE(insp->muestraPersonalizada());
+    EXPECT_FALSE(insp->filaMetadatos()->isVisibleTo(insp));
+    EXPECT_FALSE(insp->filaObjetivo()->isVisibleTo(insp));
+    vista->alternarFiltros();
+    EXPECT_FALSE(panel->isVisibleTo(ventana.get()));
+    // The inspector hides and comes back at its width.
+    vista->alternarInspector();
+    EXPECT_TRUE(QTest::qWaitFor([&] { return !insp->isVisible(); }, 5000));
+    vista->alternarInspector();
+    EXPECT_TRUE(QTest::qWaitFor([&] { return insp->width() == 340; }, 5000));
 }
 
 TEST_F(Widgets, FlechasDelTecladoConTopeYAtajoDeGuardar) {
     abrir("foto.jpg");
     EXPECT_EQ(elegida(), "alta");
-    const std::pair<Qt::Key, const char*> pasos[] = {{Qt::Key_Down, "media"},
-                                                     {Qt::Key_Down, "personalizada"},
-                                                     {Qt::Key_Down, "personalizada"},
-                                                     {Qt::Key_Up, "media"},
-                                                     {Qt::Key_Up, "alta"},
-                                                     {Qt::Key_Up, "alta"}};
-    for (const auto& [tecla, sufijo] : pasos) {
+    // Down three times, up three times: the ends hold.
+    for (const auto& [tecla, sufijo] : {std::pair{Qt::Key_Down, "media"},
+                                        {Qt::Key_Down, "personalizada"},
+                                        {Qt::Key_Down, "personalizada"},
+                                        {Qt::Key_Up, "media"},
+                                        {Qt::Key_Up, "alta"},
+                                        {Qt::Key_Up, "alta"}}) {
         QTest::keyClick(ventana.get(), tecla);
         EXPECT_EQ(elegida(), sufijo);
     }
