@@ -615,10 +615,16 @@ std::optional<Bytes> pngStreaming(const Imagen& img) {
 std::optional<Bytes> codificarPNG(const Imagen& img, EsfuerzoPNG esfuerzo) {
     iniciarMotor();
     try {
+        // Decided before the samples are read: for a huge picture that is not already a
+        // buffer of 8 or 16-bit samples, reading them would be one more copy of it.
+        const std::size_t muestra = img.format() == VIPS_FORMAT_USHORT ? 2 : 1;
+        if (img.get_image() &&
+            static_cast<std::size_t>(img.width()) * img.height() * img.bands() * muestra >
+                limiteMemoria)
+            return pngStreaming(img);
         auto p = leerPixeles(img);
         if (!p || p->ancho < 1 || p->alto < 1) return std::nullopt;
         const std::size_t crudo = p->bytesFila() * static_cast<std::size_t>(p->alto);
-        if (crudo > limiteMemoria) return pngStreaming(img);
 
         if (esfuerzo == EsfuerzoPNG::Rapido) {
             Forma f;
