@@ -636,22 +636,17 @@ std::optional<Bytes> codificarPNG(const Imagen& img, EsfuerzoPNG esfuerzo) {
         Analisis a = analizar(*p);
         std::vector<Forma> formas;
         if (a.pocosColores) {
-            Forma paleta = formaPaleta(a, false);
-            std::vector<Forma> paletas{paleta};
-            if (crudo <= limitePruebas) paletas.push_back(formaPaleta(a, true));
+            formas = {formaPaleta(a, false)};
+            if (crudo <= limitePruebas) formas.push_back(formaPaleta(a, true));
             if (a.gris) {
-                Forma gris = formaDirecta(a, *p);
                 // A grey of no more bits per pixel needs no palette (grey with alpha has
                 // two samples: its few pairs often fit one palette byte); otherwise the
-                // trials decide, or the fewer bits when the picture is too big for them.
-                if (gris.bits * gris.canales() <= paleta.bits)
+                // trials decide, or the palette's fewer bits when there are no trials.
+                Forma gris = formaDirecta(a, *p);
+                if (gris.bits * gris.canales() <= formas.front().bits)
                     formas = {gris};
-                else if (crudo > limitePruebas)
-                    formas = {paleta};
-                else
-                    formas = {paletas[0], paletas[1], gris};
-            } else {
-                formas = paletas;
+                else if (crudo <= limitePruebas)
+                    formas.push_back(gris);
             }
         } else {
             formas = {formaDirecta(a, *p)};
