@@ -1,6 +1,7 @@
 #include "cli/carpetas.h"
 #include "cli/comandos.h"
 #include "motor/codec.h"
+#include "motor/memoria.h"
 #include "motor/temporales.h"
 #include "motor/texto.h"
 #include "motor/tipos.h"
@@ -24,6 +25,7 @@ int main(int argc, char** argv) {
         std::cout << Cli::textoAyuda;
         return o.ayuda ? 0 : 2;
     }
+    usarPaginasGrandes(argv);
     iniciarMotor();
     Cli::atenderInterrupciones();
     // Unlocked copies never outlive the run; the outputs do unless they were saved (the

@@ -9,6 +9,7 @@
 #include <string>
 
 #include <sys/resource.h>
+#include <unistd.h>
 
 namespace Livora {
 
@@ -110,6 +111,21 @@ ReservaMemoria::~ReservaMemoria() {
     std::lock_guard l(r.m);
     r.reservado -= bytes_;
     r.cv.notify_all();
+}
+
+void usarPaginasGrandes(char** argv) {
+    static constexpr char ajuste[] = "glibc.malloc.hugetlb=1";
+    const char* actual = std::getenv("GLIBC_TUNABLES");
+    std::string valor = actual ? actual : "";
+    if (valor.find("glibc.malloc.hugetlb") != std::string::npos || !argv || !argv[0]) return;
+    std::ifstream f("/sys/kernel/mm/transparent_hugepage/enabled");
+    std::string modo;
+    std::getline(f, modo);
+    if (modo.find("[madvise]") == std::string::npos) return;
+    valor = valor.empty() ? ajuste : valor + ":" + ajuste;
+    if (setenv("GLIBC_TUNABLES", valor.c_str(), 1) != 0) return;
+    execv("/proc/self/exe", argv);
+    // Still here: carry on with small pages. The variable stays, so no child tries again.
 }
 
 } // namespace Livora

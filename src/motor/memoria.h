@@ -4,6 +4,14 @@
 
 namespace Livora {
 
+// Pictures are tens of MB, allocated and freed page after page; with 4 KB pages each first
+// touch of them is a fault (on virtual machines, a costly one). glibc backs large blocks
+// with transparent huge pages only when GLIBC_TUNABLES says so, and reads it at start: when
+// the system grants huge pages on request only, this sets it and starts the program again
+// (`argv` as given). Nothing happens when it is set already, when the system gives huge
+// pages to everyone or to no one, or when the new start fails.
+void usarPaginasGrandes(char** argv);
+
 // Memory the process may still take, in bytes: the least of what the system has available
 // (MemAvailable), what its control group still allows, and the address space left under
 // RLIMIT_AS and RLIMIT_DATA. LIVORA_MEMORIA_MB caps it (to try low-memory machines).
