@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <condition_variable>
 #include <cstdlib>
+#include <filesystem>
 #include <fstream>
 #include <limits>
 #include <mutex>
@@ -123,8 +124,12 @@ void usarPaginasGrandes(char** argv) {
     std::getline(f, modo);
     if (modo.find("[madvise]") == std::string::npos) return;
     valor = valor.empty() ? ajuste : valor + ":" + ajuste;
+    // The program's own path, not /proc/self/exe: the process takes its name from it.
+    std::error_code ec;
+    const auto programa = std::filesystem::read_symlink("/proc/self/exe", ec);
+    if (ec || !std::filesystem::is_regular_file(programa, ec)) return;
     if (setenv("GLIBC_TUNABLES", valor.c_str(), 1) != 0) return;
-    execv("/proc/self/exe", argv);
+    execv(programa.c_str(), argv);
     // Still here: carry on with small pages. The variable stays, so no child tries again.
 }
 
