@@ -13,6 +13,8 @@
 #include <fcntl.h>
 #include <unistd.h>
 
+#include <opencv2/core.hpp>
+#include <opencv2/imgproc.hpp>
 #include <poppler/cpp/poppler-document.h>
 #include <poppler/cpp/poppler-global.h>
 #include <poppler/cpp/poppler-page-renderer.h>
@@ -45,27 +47,23 @@ QPDFObjectHandle::Rectangle normalizado(QPDFObjectHandle::Rectangle r) {
             std::max(r.lly, r.ury)};
 }
 
+// Poppler's padded BGR rows into a vips-owned RGB buffer, in one vectorised pass. (Handing
+// poppler's own buffer to vips would save this pass, but vips' operation cache keeps such
+// foreign pictures alive by the dozen: memory it does not count towards its limit.)
 std::optional<Imagen> aImagen(const poppler::image& im) {
     if (!im.is_valid() || im.format() != poppler::image::format_bgr24) return std::nullopt;
-    int w = im.width(), h = im.height();
-    if (w < 1 || h < 1) return std::nullopt;
-    // One pass from poppler's padded BGR rows into a vips-owned RGB buffer.
-    VipsImage* v = vips_image_new_memory();
-    vips_image_init_fields(v, w, h, 3, VIPS_FORMAT_UCHAR, VIPS_CODING_NONE,
-                           VIPS_INTERPRETATION_sRGB, 1.0, 1.0);
-    if (vips_image_write_prepare(v) != 0) {
-        g_object_unref(v);
-        vips_error_clear();
+    const int w = im.width(), h = im.height();
+    auto v = imagenEnMemoria(w, h);
+    if (!v) return std::nullopt;
+    try {
+        const cv::Mat bgr(h, w, CV_8UC3, const_cast<char*>(im.const_data()),
+                          static_cast<std::size_t>(im.bytes_per_row()));
+        cv::Mat rgb(h, w, CV_8UC3, VIPS_IMAGE_ADDR(v->get_image(), 0, 0));
+        cv::cvtColor(bgr, rgb, cv::COLOR_BGR2RGB);
+    } catch (const cv::Exception&) {
         return std::nullopt;
     }
-    const auto* src = reinterpret_cast<const unsigned char*>(im.const_data());
-    for (int y = 0; y < h; ++y) {
-        const unsigned char* s = src + static_cast<std::size_t>(y) * im.bytes_per_row();
-        unsigned char* d = VIPS_IMAGE_ADDR(v, 0, y);
-        for (int x = 0; x < w; ++x, s += 3, d += 3)
-            d[0] = s[2], d[1] = s[1], d[2] = s[0];
-    }
-    return Imagen(v);
+    return v;
 }
 
 void preparar(poppler::page_renderer& r) {
@@ -76,6 +74,19 @@ void preparar(poppler::page_renderer& r) {
 }
 
 } // namespace
+
+std::optional<Imagen> imagenEnMemoria(std::int64_t ancho, std::int64_t alto) {
+    if (ancho < 1 || alto < 1 || ancho > 65535 || alto > 65535) return std::nullopt;
+    VipsImage* v = vips_image_new_memory();
+    vips_image_init_fields(v, static_cast<int>(ancho), static_cast<int>(alto), 3, VIPS_FORMAT_UCHAR,
+                           VIPS_CODING_NONE, VIPS_INTERPRETATION_sRGB, 1.0, 1.0);
+    if (vips_image_write_prepare(v) != 0) {
+        g_object_unref(v);
+        vips_error_clear();
+        return std::nullopt;
+    }
+    return Imagen(v);
+}
 
 std::vector<std::string> candidatasContrasena(const std::string& utf8) {
     std::vector<std::string> r{utf8};

@@ -15,6 +15,7 @@
 #include <string>
 #include <vector>
 
+#include <qpdf/Buffer.hh>
 #include <qpdf/QPDF.hh>
 #include <qpdf/QPDFObjectHandle.hh>
 
@@ -59,6 +60,25 @@ GeometriaPagina geometria(QPDFObjectHandle pagina);
 // into an image of exactly ancho × alto pixels. None when the page cannot be drawn.
 std::optional<Imagen> dibujarPagina(poppler::document& doc, int indice, const GeometriaPagina& g,
                                     double dpi, std::int64_t ancho, std::int64_t alto);
+// An ancho × alto 8-bit RGB picture in memory, its pixels not yet written (rows are
+// contiguous, VIPS_IMAGE_ADDR addresses them). None past 65535 a side or without memory.
+std::optional<Imagen> imagenEnMemoria(std::int64_t ancho, std::int64_t alto);
+
+// A page whose only drawing is one JPEG picture (8-bit RGB or grey, no mask, no decode
+// array), upright and inside the crop box, with nothing else on the page: where it lies in
+// default user space and which object holds it.
+struct FotoPagina {
+    QPDFObjGen objeto;
+    int ancho = 0, alto = 0; // the picture's pixels
+    bool gris = false;
+    double x0 = 0, y0 = 0, x1 = 0, y1 = 0;
+};
+// None when the page draws anything else, or in any way a reader could show differently.
+std::optional<FotoPagina> fotoDePagina(QPDF& q, QPDFObjectHandle pagina);
+// The page as dibujarPagina draws it (white paper, `jpeg` the picture's raw stream data),
+// made from the picture itself. None when the JPEG is not what the page declares.
+std::optional<Imagen> dibujarFoto(const FotoPagina& f, const Buffer& jpeg, const GeometriaPagina& g,
+                                  double dpi, std::int64_t ancho, std::int64_t alto);
 // Draws the page's crop box scaled so that it fits ancho × alto (aspect kept).
 std::optional<Imagen> dibujarAjustada(poppler::document& doc, int indice, double ancho,
                                       double alto);
