@@ -1,5 +1,6 @@
 // Pages that are one JPEG picture on white paper, drawn at a resolution without poppler:
 // the picture's own JPEG decoded, turned and resized to where the page would show it.
+#include "motor/pdf.h"
 #include "motor/pdf_servicio.h"
 
 #include <algorithm>
@@ -198,6 +199,11 @@ std::optional<Imagen> dibujarFoto(const FotoPagina& f, const Buffer& jpeg, const
             reduccion = k;
             break;
         }
+    // Decoded whole in memory: a picture larger than any page we draw is left to poppler,
+    // which reads it row by row.
+    const auto decodificados = static_cast<std::int64_t>((f.ancho + reduccion - 1) / reduccion) *
+                               ((f.alto + reduccion - 1) / reduccion);
+    if (decodificados > maxPixelesPaginaPDF) return std::nullopt;
     try {
         VipsBlob* blob = vips_blob_new(nullptr, jpeg.getBuffer(), jpeg.getSize());
         Imagen im = Imagen::jpegload_buffer(blob, Imagen::option()
