@@ -278,6 +278,7 @@ void PanelDerecho::mostrar(const EstadoVentana& e) {
         // Back from an editor the comparator starts afresh, as a new view would.
         if (antes == Contenido::Texto || antes == Contenido::Recorte) comparador_->reiniciar();
         comparador_->setIdentidad(id);
+        comparador_->setAccessibleDescription(QString::fromStdString(a->url.filename().string()));
         // The before picture changes with the record, a crop or a new source bitmap.
         const QString claveAntes = id + QString::fromStdString(a->previewAntes->clave());
         if (claveAntes != claveAntes_) {
@@ -287,7 +288,7 @@ void PanelDerecho::mostrar(const EstadoVentana& e) {
             const ImagenFuente& antes = *a->previewAntes;
             comparador_->setAntes(
                 QSize(static_cast<int>(antes.ancho), static_cast<int>(antes.alto)),
-                proveedorFuente(antes));
+                proveedorFuente(antes), claveAntes);
         }
         const QString claveDespues =
             QString::fromStdString(v->id.texto() + v->urlTemp.string()) + QString::number(v->bytes);
@@ -296,7 +297,7 @@ void PanelDerecho::mostrar(const EstadoVentana& e) {
             std::optional<std::string> contrasena;
             if (!a->esImagen && a->opcionesPDF.proteger && !a->opcionesPDF.contrasena.empty())
                 contrasena = a->opcionesPDF.contrasena;
-            comparador_->setDespues(proveedorArchivo(v->urlTemp, contrasena));
+            comparador_->setDespues(proveedorArchivo(v->urlTemp, contrasena), claveDespues);
         }
         pastilla_->setValores(a->bytesOriginal, v->bytes,
                               QString::fromStdString(ahorroActivo(e, *v)), vista_.transicion());

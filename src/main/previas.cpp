@@ -36,7 +36,7 @@ QImage previaDeArchivo(const Ruta& archivo, int maxLado) {
     }
 }
 
-CachePrevias::CachePrevias(std::size_t maxBytes) : maxBytes_(maxBytes) {
+CachePrevias::CachePrevias(std::size_t maxBytes) : imagenes_(maxBytes) {
     hilos_.setMaxThreadCount(2);
 }
 
@@ -50,10 +50,7 @@ CachePrevias& CachePrevias::global() {
 }
 
 QImage CachePrevias::pedir(const QString& clave, std::function<QImage()> producir) {
-    if (auto it = entradas_.find(clave); it != entradas_.end()) {
-        orden_.splice(orden_.begin(), orden_, it->second.pos);
-        return it->second.img;
-    }
+    if (auto img = imagenes_.buscar(clave)) return *img;
     if (pendientes_.insert(clave).second) {
         hilos_.start([this, clave, producir] {
             cederPrioridad(Cesion::Vista);
@@ -63,7 +60,7 @@ QImage CachePrevias::pedir(const QString& clave, std::function<QImage()> produci
                 this,
                 [this, clave, img] {
                     pendientes_.erase(clave);
-                    guardar(clave, img);
+                    imagenes_.guardar(clave, img);
                     Q_EMIT lista(clave);
                 },
                 Qt::QueuedConnection);
@@ -79,20 +76,6 @@ QImage CachePrevias::deFuente(const QString& id, const ImagenFuente& fuente, int
         auto img = previaFuente(fuente, maxLado, maxLado);
         return img ? aQImage(*img) : QImage();
     });
-}
-
-void CachePrevias::guardar(const QString& clave, QImage img) {
-    const std::size_t tam = static_cast<std::size_t>(img.sizeInBytes());
-    orden_.push_front(clave);
-    entradas_[clave] = {std::move(img), orden_.begin()};
-    bytes_ += tam;
-    while (bytes_ > maxBytes_ && orden_.size() > 1) {
-        const QString viejo = orden_.back();
-        orden_.pop_back();
-        auto it = entradas_.find(viejo);
-        bytes_ -= static_cast<std::size_t>(it->second.img.sizeInBytes());
-        entradas_.erase(it);
-    }
 }
 
 } // namespace Livora

@@ -1,5 +1,6 @@
 #pragma once
 #include "modelo/modelo.h"
+#include "vistas/cache_imagenes.h"
 
 #include <QImage>
 #include <QObject>
@@ -7,9 +8,7 @@
 #include <QThreadPool>
 
 #include <functional>
-#include <list>
 #include <set>
-#include <unordered_map>
 
 namespace Livora {
 
@@ -31,21 +30,13 @@ public:
     // background; `lista` is emitted when it arrives.
     QImage pedir(const QString& clave, std::function<QImage()> producir);
     QImage deFuente(const QString& id, const ImagenFuente& fuente, int maxLado);
-    std::size_t bytes() const { return bytes_; }
+    std::size_t bytes() const { return imagenes_.bytes(); }
 
 Q_SIGNALS:
     void lista(const QString& clave);
 
 private:
-    void guardar(const QString& clave, QImage img);
-    std::size_t maxBytes_;
-    std::size_t bytes_ = 0;
-    std::list<QString> orden_; // most recent first
-    struct Entrada {
-        QImage img;
-        std::list<QString>::iterator pos;
-    };
-    std::unordered_map<QString, Entrada> entradas_;
+    CacheImagenes imagenes_;
     std::set<QString> pendientes_;
     // Its own workers, so previews never queue behind long intake jobs.
     QThreadPool hilos_;

@@ -57,8 +57,8 @@ Comparador::Comparador(QWidget* parent) : QWidget(parent) {
     setAttribute(Qt::WA_AcceptTouchEvents, false);
     setAccessibleName(QStringLiteral("Comparador antes / después"));
 
-    antes_ = new ImagenPerezosa(this);
-    despues_ = new ImagenPerezosa(this);
+    antes_ = new ImagenPerezosa(this, &previas_);
+    despues_ = new ImagenPerezosa(this, &previas_);
     connect(antes_, &ImagenPerezosa::cambiada, this, [this] { update(); });
     connect(despues_, &ImagenPerezosa::cambiada, this, [this] { update(); });
 
@@ -117,15 +117,19 @@ void Comparador::setAntes(const QImage& antes) {
     const bool cambiaMarco = antes.size() != tamAntes_;
     tamAntes_ = antes.size();
     antes_->fijar(antes);
+    duenoAntes_ = identidad_;
     if (cambiaMarco) colocarBarra();
     pedirImagenes();
     update();
 }
 
-void Comparador::setAntes(QSize tamano, ProveedorImagen proveedor) {
+void Comparador::setAntes(QSize tamano, ProveedorImagen proveedor, const QString& clave) {
     const bool cambiaMarco = tamano != tamAntes_;
     tamAntes_ = tamano;
-    antes_->fijar(std::move(proveedor));
+    // Set after a new identity (as a switch of records does), the previous record's
+    // picture must not stay on screen while this one decodes.
+    antes_->fijar(std::move(proveedor), clave, duenoAntes_ == identidad_);
+    duenoAntes_ = identidad_;
     if (cambiaMarco) colocarBarra();
     pedirImagenes();
     update();
@@ -133,12 +137,14 @@ void Comparador::setAntes(QSize tamano, ProveedorImagen proveedor) {
 
 void Comparador::setDespues(const QImage& despues) {
     despues_->fijar(despues);
+    duenoDespues_ = identidad_;
     pedirImagenes();
     update();
 }
 
-void Comparador::setDespues(ProveedorImagen proveedor) {
-    despues_->fijar(std::move(proveedor));
+void Comparador::setDespues(ProveedorImagen proveedor, const QString& clave) {
+    despues_->fijar(std::move(proveedor), clave, duenoDespues_ == identidad_);
+    duenoDespues_ = identidad_;
     pedirImagenes();
     update();
 }
@@ -164,6 +170,24 @@ void Comparador::setIdentidad(const QString& identidad) {
 
 void Comparador::reiniciar() {
     cambiarEstado(EstadoComparador{}, false);
+}
+
+QString Comparador::pintura() const {
+    auto texto = [](ImagenPerezosa::Calidad c) {
+        switch (c) {
+        case ImagenPerezosa::Calidad::Vacia:
+            return QStringLiteral("vacia");
+        case ImagenPerezosa::Calidad::Anterior:
+            return QStringLiteral("anterior");
+        case ImagenPerezosa::Calidad::Previa:
+            return QStringLiteral("previa");
+        case ImagenPerezosa::Calidad::Nitida:
+            break;
+        }
+        return QStringLiteral("nitida");
+    };
+    return QStringLiteral("antes=%1 despues=%2")
+        .arg(texto(antes_->calidad()), texto(despues_->calidad()));
 }
 
 QRectF Comparador::marco() const {

@@ -1,4 +1,5 @@
 #pragma once
+#include "vistas/cache_imagenes.h"
 #include "vistas/calculo_comparador.h"
 #include "vistas/imagen_qt.h"
 
@@ -18,18 +19,26 @@ class ImagenPerezosa;
 // Before/after comparator: both pictures in one frame fitted to the before picture, split
 // by a draggable divider, with zoom (buttons, pinch, double click) and pan. The view keeps
 // its own divider, zoom and pan; a new identity starts them afresh.
+// The fitted pictures of keyed sources stay in a bounded store of previews, so going back
+// to a record shows its before/after at once instead of decoding them again.
 class Comparador : public QWidget {
     Q_OBJECT
+    // What the next paint shows on each side, e.g. "antes=nitida despues=previa".
+    Q_PROPERTY(QString pintura READ pintura)
 public:
+    // Enough for the fitted pictures of 50 records in the default window.
+    static constexpr std::size_t bytesPrevias = 128u << 20;
+
     explicit Comparador(QWidget* parent = nullptr);
     ~Comparador() override;
 
     void setAntes(const QImage& antes);
     // A before picture decoded on demand; its pixel size fixes the frame's aspect.
-    void setAntes(QSize tamano, ProveedorImagen proveedor);
+    // `clave` names its content for the store of previews (empty: not kept).
+    void setAntes(QSize tamano, ProveedorImagen proveedor, const QString& clave = {});
     void setDespues(const QImage& despues);
     // The after picture decoded lazily, at the resolution the current zoom needs.
-    void setDespues(ProveedorImagen proveedor);
+    void setDespues(ProveedorImagen proveedor, const QString& clave = {});
     void limpiar();
 
     // Record id + "-" + cropped flag: another identity resets divider, zoom and pan.
@@ -39,6 +48,8 @@ public:
     QString identidad() const { return identidad_; }
 
     const EstadoComparador& estado() const { return estado_; }
+    QString pintura() const;
+    const CacheImagenes& previas() const { return previas_; }
     // The frame in widget coordinates.
     QRectF marco() const;
 
@@ -90,8 +101,11 @@ private:
     QString identidad_;
     bool identidadFijada_ = false;
 
+    CacheImagenes previas_{bytesPrevias};
     ImagenPerezosa* antes_ = nullptr;
     ImagenPerezosa* despues_ = nullptr;
+    // The identity each side's pictures were set under: another one's are never shown.
+    QString duenoAntes_, duenoDespues_;
     QSize tamAntes_;
 
     bool pulsado_ = false;

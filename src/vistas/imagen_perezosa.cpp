@@ -1,5 +1,6 @@
 #include "vistas/imagen_perezosa.h"
 
+#include "vistas/cache_imagenes.h"
 #include "vistas/prioridad.h"
 
 #include <QCoreApplication>
@@ -36,11 +37,12 @@ bool sobra(const QImage& img, QSize n) {
 
 } // namespace
 
-ImagenPerezosa::ImagenPerezosa(QObject* parent) : QObject(parent) {}
+ImagenPerezosa::ImagenPerezosa(QObject* parent, CacheImagenes* previas)
+    : QObject(parent), previas_(previas) {}
 ImagenPerezosa::~ImagenPerezosa() = default;
 
 void ImagenPerezosa::fijar(const QImage& img) {
-    fijar(proveedorImagen(img));
+    fijar(proveedorImagen(img), {});
     // Shown at once; a fitted copy is made in the background when it is much larger.
     imagenes_.clear();
     heredadas_ = false;
@@ -50,16 +52,33 @@ void ImagenPerezosa::fijar(const QImage& img) {
     elegir(ultimo_);
 }
 
-void ImagenPerezosa::fijar(ProveedorImagen proveedor) {
+void ImagenPerezosa::fijar(ProveedorImagen proveedor, const QString& clave, bool heredar) {
     ++generacion_;
+    if (!heredar) {
+        imagenes_.clear();
+        actual_ = QImage();
+    }
     vigilante_.reset();
     proveedor_ = std::move(proveedor);
+    clave_ = clave;
     // The previous pictures stay on screen until the new ones arrive, so switching
     // alternatives never flashes an empty frame.
     heredadas_ = !imagenes_.empty();
     pedido_ = QSize();
     completo_ = false;
     fallida_ = false;
+    if (!previas_ || clave_.isEmpty()) return;
+    if (auto previa = previas_->buscar(clave_); previa && !previa->isNull()) {
+        imagenes_ = {*previa};
+        heredadas_ = false;
+        elegir(ultimo_);
+    }
+}
+
+ImagenPerezosa::Calidad ImagenPerezosa::calidad() const {
+    if (actual_.isNull()) return Calidad::Vacia;
+    if (heredadas_) return Calidad::Anterior;
+    return decodificando() ? Calidad::Previa : Calidad::Nitida;
 }
 
 void ImagenPerezosa::soltarAnterior() {
@@ -120,13 +139,21 @@ void ImagenPerezosa::pedir(QSize necesario) {
     const std::uint64_t gen = ++generacion_;
     pedido_ = necesario;
     auto proveedor = proveedor_;
-    vigilante_ = std::make_unique<QFutureWatcher<QImage>>();
+    const bool conPrevia = previas_ && !clave_.isEmpty();
+    vigilante_ = std::make_unique<QFutureWatcher<Decodificada>>();
     auto* v = vigilante_.get();
-    connect(v, &QFutureWatcher<QImage>::finished, this,
+    connect(v, &QFutureWatcher<Decodificada>::finished, this,
             [this, v, gen, necesario] { terminada(gen, necesario, v->result()); });
-    v->setFuture(QtConcurrent::run(&hilosVista(), [proveedor, necesario] {
+    v->setFuture(QtConcurrent::run(&hilosVista(), [proveedor, necesario, conPrevia] {
         cederPrioridad(Cesion::Vista);
-        return proveedor(necesario);
+        Decodificada d{proveedor(necesario), {}};
+        // Shrunk here, not on the interface thread, for a frame larger than the limit.
+        if (conPrevia && std::max(d.img.width(), d.img.height()) > ladoPrevia)
+            d.previa =
+                d.img.scaled(ladoPrevia, ladoPrevia, Qt::KeepAspectRatio, Qt::SmoothTransformation);
+        else
+            d.previa = d.img;
+        return d;
     }));
 }
 
@@ -143,16 +170,21 @@ void ImagenPerezosa::guardar(QImage img) {
     if (imagenes_.size() > 2) imagenes_.erase(imagenes_.begin() + 1, imagenes_.end() - 1);
 }
 
-void ImagenPerezosa::terminada(std::uint64_t generacion, QSize pedido, QImage img) {
+void ImagenPerezosa::terminada(std::uint64_t generacion, QSize pedido, Decodificada d) {
     if (generacion != generacion_) return;
     // The watcher is still inside its own signal: let it go later.
     vigilante_.release()->deleteLater();
+    QImage& img = d.img;
     if (img.isNull()) {
         fallida_ = imagenes_.empty() || heredadas_;
         return;
     }
     if (img.width() < pedido.width() && img.height() < pedido.height()) completo_ = true;
+    const QSize tam = img.size();
     guardar(std::move(img));
+    // The fitted picture (the smallest at hand) is what a later visit wants first.
+    if (previas_ && !clave_.isEmpty() && imagenes_.front().size() == tam)
+        previas_->guardar(clave_, std::move(d.previa));
     elegir(ultimo_);
     Q_EMIT cambiada();
 }

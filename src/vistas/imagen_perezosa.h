@@ -5,25 +5,42 @@
 #include <QImage>
 #include <QObject>
 #include <QSize>
+#include <QString>
 
 #include <memory>
 #include <vector>
 
 namespace Livora {
 
+class CacheImagenes;
+
 // A display picture decoded off the interface thread at the size the view needs. The view
 // draws whatever is at hand and is told when a better-sized picture arrives; a request
 // superseded by a newer one is dropped when it finishes. The fitted picture is kept beside
 // a zoomed-in one, so zooming back out never has to shrink a full-size picture on the
 // interface thread.
+// With a store of previews, the fitted picture of each keyed source is kept there (no
+// larger than `ladoPrevia`), so coming back to that source shows it at once while a
+// sharper decode, when one is needed, runs in the background.
 class ImagenPerezosa : public QObject {
     Q_OBJECT
 public:
-    explicit ImagenPerezosa(QObject* parent = nullptr);
+    // What the view has to draw for the current source.
+    enum class Calidad {
+        Vacia,    // nothing yet
+        Anterior, // the previous source's picture, kept until the new one arrives
+        Previa,   // this source's, while a sharper one is being decoded
+        Nitida,   // this source's, as sharp as the view asked
+    };
+    static constexpr int ladoPrevia = 1280;
+
+    explicit ImagenPerezosa(QObject* parent = nullptr, CacheImagenes* previas = nullptr);
     ~ImagenPerezosa() override;
 
     void fijar(const QImage& img);
-    void fijar(ProveedorImagen proveedor);
+    // `clave` names the source's content for the store of previews (empty: not kept).
+    // Without `heredar` the previous pictures go at once: they belong to something else.
+    void fijar(ProveedorImagen proveedor, const QString& clave = {}, bool heredar = true);
     void limpiar();
     // Drops pictures left over from the previous source (kept to avoid flashing an
     // empty frame), for when the view moves to something else entirely.
@@ -35,6 +52,7 @@ public:
     // the source has more to give, decodes one in the background.
     void pedir(QSize necesario);
     bool decodificando() const { return vigilante_ != nullptr; }
+    Calidad calidad() const;
 
 Q_SIGNALS:
     void cambiada();
@@ -42,8 +60,14 @@ Q_SIGNALS:
 private:
     void elegir(QSize necesario);
     void guardar(QImage img);
-    void terminada(std::uint64_t generacion, QSize pedido, QImage img);
+    struct Decodificada {
+        QImage img;
+        QImage previa; // the same, shrunk to the store's limit when larger
+    };
+    void terminada(std::uint64_t generacion, QSize pedido, Decodificada d);
 
+    CacheImagenes* previas_;
+    QString clave_;
     ProveedorImagen proveedor_;
     std::vector<QImage> imagenes_; // by increasing width; at most two
     QImage actual_;
@@ -53,7 +77,7 @@ private:
     bool fallida_ = false;
     bool heredadas_ = false; // imagenes_ belong to the previous source
     std::uint64_t generacion_ = 0;
-    std::unique_ptr<QFutureWatcher<QImage>> vigilante_;
+    std::unique_ptr<QFutureWatcher<Decodificada>> vigilante_;
 };
 
 } // namespace Livora

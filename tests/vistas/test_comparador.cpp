@@ -14,6 +14,8 @@
 #include <gtest/gtest.h>
 
 #include <atomic>
+#include <cmath>
+#include <memory>
 #include <vector>
 
 using namespace Livora;
@@ -253,4 +255,66 @@ TEST(ImagenPerezosaCache, UnResultadoSuperadoSeDescarta) {
     QTest::qWait(100);
     EXPECT_EQ(img.actual().pixelColor(0, 0), QColor(Qt::green));
     EXPECT_EQ(llegada.count(), 1);
+}
+
+// Switching records never shows the previous record's pictures; coming back to a record
+// draws its own before/after at once from the store of previews,
+// before any decode: sharp when the frame is the one they were decoded for, a preview
+// capped in size (sharpened in the background) in a frame beyond that cap.
+TEST(ComparadorPrevias, VolverAUnRegistroLoMuestraSinEsperarAlDecodificador) {
+    const QSize foto(4000, 3000);
+    struct Caso {
+        QSize ventana;
+        const char* alVolver;
+    };
+    for (const Caso& caso : {Caso{{700, 525}, "antes=nitida despues=nitida"},
+                             Caso{{2000, 1500}, "antes=previa despues=previa"}}) {
+        SCOPED_TRACE(caso.ventana.width());
+        Comparador c;
+        c.resize(caso.ventana);
+        c.show();
+        ASSERT_TRUE(QTest::qWaitForWindowExposed(&c));
+        auto abrir = [&](const QString& id, QColor antes, QColor despues,
+                         const std::shared_ptr<QSemaphore>& espera = {}) {
+            auto decodificar = [foto, espera](QColor color) {
+                return [foto, espera, color](QSize maximo) {
+                    if (espera) espera->acquire();
+                    return lleno(foto.scaled(maximo.boundedTo(foto), Qt::KeepAspectRatio), color);
+                };
+            };
+            c.setIdentidad(id);
+            c.setAntes(foto, decodificar(antes), id + ":antes");
+            c.setDespues(decodificar(despues), id + ":despues");
+        };
+        auto nitido = [&] { return c.pintura() == "antes=nitida despues=nitida"; };
+        abrir("a", Qt::red, Qt::blue);
+        ASSERT_TRUE(QTest::qWaitFor(nitido, 20000));
+        abrir("b", Qt::green, Qt::yellow);
+        ASSERT_TRUE(QTest::qWaitFor(nitido, 20000));
+
+        // A record not seen yet: nothing of the previous one stays while it decodes.
+        auto retenido = std::make_shared<QSemaphore>();
+        abrir("c", Qt::black, Qt::white, retenido);
+        EXPECT_EQ(c.pintura(), "antes=vacia despues=vacia");
+        retenido->release(2);
+
+        auto decodificador = std::make_shared<QSemaphore>();
+        abrir("a", Qt::darkRed, Qt::darkBlue, decodificador); // held until released below
+        EXPECT_EQ(c.pintura(), caso.alVolver);
+        const QImage vista = c.grab().toImage();
+        const QRectF m = c.marco();
+        const qreal dpr = vista.devicePixelRatio();
+        EXPECT_EQ(vista.pixelColor((QPointF(m.left() + 40, m.center().y()) * dpr).toPoint()),
+                  QColor(Qt::red));
+        EXPECT_EQ(vista.pixelColor((QPointF(m.right() - 40, m.center().y()) * dpr).toPoint()),
+                  QColor(Qt::blue));
+
+        // Four previews kept, each at most the cap on its long side, within the budget.
+        EXPECT_EQ(c.previas().cuantas(), 4u);
+        const qint64 lado = std::min<qint64>(ImagenPerezosa::ladoPrevia,
+                                             std::ceil(m.width() * c.devicePixelRatioF()));
+        EXPECT_LE(c.previas().bytes(), std::size_t(4 * lado * (lado * 3 / 4 + 1) * 4));
+        decodificador->release(2);
+        EXPECT_TRUE(QTest::qWaitFor(nitido, 20000));
+    }
 }
