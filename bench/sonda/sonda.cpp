@@ -6,7 +6,10 @@
 // it): "metadatos" clicks the "Quitar metadatos" switch, which regenerates every open image;
 // "inicio" triggers "Inicio" (close everything and go back to the start screen).
 // With LIVORA_SONDA_PINTURAS=FILE every paint of the before/after comparator is logged as
-// "<epoch ms>", so the time a switch of records takes to show can be read afterwards.
+// "<epoch ms> <what each side shows> <its accessible description (the file)>", e.g.
+// "1796600867670 antes=nitida despues=previa foto-09.jpg", and every connection a second
+// launch makes to the running window as "<epoch ms> traspaso", so the time a switch of
+// records takes to show can be read afterwards.
 // With LIVORA_SONDA_RESPONDER=BUTTON it answers a modal question by clicking the button
 // with that text, as a user would, and appends the question's text to the file named by
 // LIVORA_SONDA_PREGUNTAS.
@@ -21,6 +24,7 @@
 #include <QGenericPlugin>
 #include <QMessageBox>
 #include <QTimer>
+#include <QWidget>
 
 #include <atomic>
 #include <chrono>
@@ -84,15 +88,25 @@ public:
 
 protected:
     bool eventFilter(QObject* o, QEvent* e) override {
-        if (e->type() == QEvent::Paint &&
-            std::strstr(o->metaObject()->className(), "Comparador") != nullptr) {
-            archivo_.write(QByteArray::number(QDateTime::currentMSecsSinceEpoch()) + '\n');
-            archivo_.flush();
+        const char* clase = o->metaObject()->className();
+        if (e->type() == QEvent::Paint && std::strstr(clase, "Comparador") != nullptr) {
+            // Read before the paint runs: what the comparator holds is what it draws.
+            auto* w = static_cast<QWidget*>(o);
+            escribir(o->property("pintura").toString().toUtf8() + ' ' +
+                     w->accessibleDescription().toUtf8());
+        } else if (e->type() == QEvent::ChildAdded && std::strcmp(clase, "QLocalServer") == 0) {
+            // The single-instance server accepting a second launch: the hand-over starts.
+            escribir("traspaso");
         }
         return false;
     }
 
 private:
+    void escribir(const QByteArray& que) {
+        archivo_.write(QByteArray::number(QDateTime::currentMSecsSinceEpoch()) + ' ' + que + '\n');
+        archivo_.flush();
+    }
+
     QFile archivo_;
 };
 
