@@ -8,6 +8,7 @@
 #include "main/panel_derecho.h"
 #include "main/progreso.h"
 #include "main/textos.h"
+#include "vistas/comparador.h"
 
 #include <QAbstractItemView>
 #include <QAbstractSlider>
@@ -356,6 +357,8 @@ void VentanaPrincipal::mostrar() {
         panel_->mostrar(e);
         inspector_->mostrar(e);
         mostrarBarra(e);
+    } else {
+        panel_->comparador()->olvidarPrevias();
     }
     mostrarColumnas(e);
 }

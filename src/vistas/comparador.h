@@ -50,6 +50,8 @@ public:
     const EstadoComparador& estado() const { return estado_; }
     QString pintura() const;
     const CacheImagenes& previas() const { return previas_; }
+    // Every record closed: their previews go.
+    void olvidarPrevias() { previas_.vaciar(); }
     // The frame in widget coordinates.
     QRectF marco() const;
 

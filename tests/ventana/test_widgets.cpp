@@ -87,6 +87,14 @@ TEST_F(Widgets, SinSalidaActivaNoHayCompartirYElContenidoEstaVacio) {
     EXPECT_TRUE(escritorio.revelados.empty());
 }
 
+TEST_F(Widgets, LasPreviasDelComparadorSeOlvidanAlVolverAlInicio) {
+    abrir("a.jpg");
+    const Comparador* c = ventana->panel()->comparador();
+    ASSERT_TRUE(QTest::qWaitFor([&] { return c->previas().cuantas() > 0; }, 20000));
+    vista->volverInicio();
+    EXPECT_EQ(c->previas().cuantas(), 0u);
+}
+
 TEST_F(Widgets, ReglasDelAreaDeContenido) {
     abrir("a.jpg");
     abrir("b.jpg");
