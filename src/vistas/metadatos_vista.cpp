@@ -92,10 +92,14 @@ PopoverMetadatos::PopoverMetadatos(QWidget* parent)
 
 void PopoverMetadatos::setContenido(const ContenidoPopoverMetadatos& contenido) {
     contenido_ = contenido;
-    reconstruir();
+    // The rows are a dozen widgets to create and polish (tens of ms on the interface thread
+    // with the style sheet): built when the popover is on screen, not on every refresh.
+    pendiente_ = true;
+    if (isVisible()) reconstruir();
 }
 
 void PopoverMetadatos::reconstruir() {
+    pendiente_ = false;
     // Every row is a widget of its own, so deleting the widgets frees everything.
     while (QLayoutItem* item = pila_->takeAt(0)) {
         delete item->widget();
@@ -219,6 +223,7 @@ void PopoverMetadatos::reconstruir() {
 }
 
 void PopoverMetadatos::mostrarBajo(QWidget* ancla) {
+    if (pendiente_) reconstruir();
     // Sized with the fonts and paddings a style sheet may give the rows, not before it.
     for (QWidget* w : findChildren<QWidget*>())
         w->ensurePolished();

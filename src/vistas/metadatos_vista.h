@@ -57,6 +57,7 @@ private:
     void reconstruir();
 
     ContenidoPopoverMetadatos contenido_;
+    bool pendiente_ = false; // contenido_ not yet in the rows
     QVBoxLayout* pila_ = nullptr;
     QWidget* cuerpo_ = nullptr;
     int flechaX_ = 170;
