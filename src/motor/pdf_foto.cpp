@@ -11,20 +11,12 @@
 
 #include <opencv2/core.hpp>
 #include <opencv2/imgproc.hpp>
+#include <qpdf/QPDFMatrix.hh>
 #include <qpdf/QPDFPageObjectHelper.hh>
 
 namespace Livora {
 
 namespace {
-
-using Matriz = std::array<double, 6>; // a b c d e f, as in a cm operator
-
-// m × c: the matrix a cm operator with m makes from the current matrix c.
-Matriz componer(const Matriz& m, const Matriz& c) {
-    return {m[0] * c[0] + m[1] * c[2],        m[0] * c[1] + m[1] * c[3],
-            m[2] * c[0] + m[3] * c[2],        m[2] * c[1] + m[3] * c[3],
-            m[4] * c[0] + m[5] * c[2] + c[4], m[4] * c[1] + m[5] * c[3] + c[5]};
-}
 
 // Follows the content stream and accepts only q, Q, cm and a single Do: anything else
 // (text, paths, colour, a second picture, an inline image, a graphics state) may show.
@@ -42,10 +34,10 @@ public:
             ctm_ = pila_.back();
             pila_.pop_back();
         } else if (op == "cm" && operandos_.size() == 6 && numeros()) {
-            Matriz m;
+            std::array<double, 6> v;
             for (std::size_t i = 0; i < 6; ++i)
-                m[i] = operandos_[i].getNumericValue();
-            ctm_ = componer(m, ctm_);
+                v[i] = operandos_[i].getNumericValue();
+            ctm_.concat(QPDFMatrix(v[0], v[1], v[2], v[3], v[4], v[5]));
         } else if (op == "Do" && operandos_.size() == 1 && operandos_[0].isName() && !nombre) {
             nombre = operandos_[0].getName();
             matriz = ctm_;
@@ -61,7 +53,7 @@ public:
 
     bool valido = true;
     std::optional<std::string> nombre; // the XObject drawn
-    Matriz matriz{};                   // and the matrix it was drawn with
+    QPDFMatrix matriz;                 // and the matrix it was drawn with
 
 private:
     bool numeros() {
@@ -69,8 +61,8 @@ private:
                            [](QPDFObjectHandle& h) { return h.isNumber(); });
     }
     std::vector<QPDFObjectHandle> operandos_;
-    std::vector<Matriz> pila_;
-    Matriz ctm_{1, 0, 0, 1, 0, 0};
+    std::vector<QPDFMatrix> pila_;
+    QPDFMatrix ctm_; // identity
 };
 
 // A white ancho × alto page in memory, left unwritten inside [x0, x1) × [y0, y1), where
@@ -132,7 +124,7 @@ std::optional<FotoPagina> fotoDePagina(QPDF& q, QPDFObjectHandle pagina) {
         if (!c.valido || !c.nombre || q.numWarnings() != avisos) return std::nullopt;
         const auto& m = c.matriz;
         // Upright and unflipped: the picture's first row is its top one.
-        if (!(m[0] > 0) || !(m[3] > 0) || m[1] != 0 || m[2] != 0) return std::nullopt;
+        if (!(m.a > 0) || !(m.d > 0) || m.b != 0 || m.c != 0) return std::nullopt;
         auto img = pagina.getKey("/Resources").getKey("/XObject").getKey(*c.nombre);
         if (!imagenSimple(img)) return std::nullopt;
         const GeometriaPagina g = geometria(pagina);
@@ -141,7 +133,7 @@ std::optional<FotoPagina> fotoDePagina(QPDF& q, QPDFObjectHandle pagina) {
         f.ancho = img.getDict().getKey("/Width").getIntValueAsInt();
         f.alto = img.getDict().getKey("/Height").getIntValueAsInt();
         f.gris = img.getDict().getKey("/ColorSpace").isNameAndEquals("/DeviceGray");
-        f.x0 = m[4], f.y0 = m[5], f.x1 = m[4] + m[0], f.y1 = m[5] + m[3];
+        f.x0 = m.e, f.y0 = m.f, f.x1 = m.e + m.a, f.y1 = m.f + m.d;
         // Inside the crop box (a hundredth of a point of slack for written decimals); a
         // picture cut by the page's edge goes to poppler.
         constexpr double holgura = 0.01;
