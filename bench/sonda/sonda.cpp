@@ -1,7 +1,8 @@
 // A timer every 5 ms on the GUI thread; each tick logs how late it came, so the longest
 // stall of the event loop can be read afterwards. Lines: "<epoch ms> <lateness ms>".
-// With LIVORA_SONDA_PILAS=FILE a watchdog thread also interrupts the GUI thread every 20 ms
-// while a tick is over 30 ms late and appends its stack to FILE, to find what stalls it.
+// With LIVORA_SONDA_PILAS=FILE a watchdog thread also interrupts the GUI thread while a tick
+// is over 30 ms late (LIVORA_SONDA_PILAS_MS sets another threshold) and appends its stack to
+// FILE, to find what stalls it.
 // With LIVORA_SONDA_ORDEN=FILE the probe acts on the window when FILE appears (and removes
 // it): "metadatos" clicks the "Quitar metadatos" switch, which regenerates every open image;
 // "inicio" triggers "Inicio" (close everything and go back to the start screen).
@@ -57,11 +58,11 @@ qint64 ahoraNs() {
         .count();
 }
 
-void vigilar(pthread_t gui) {
+void vigilar(pthread_t gui, qint64 umbralNs) {
     for (;;) {
-        std::this_thread::sleep_for(std::chrono::milliseconds(20));
+        std::this_thread::sleep_for(std::chrono::milliseconds(umbralNs < 20'000'000 ? 5 : 20));
         const qint64 t = ultimoTic.load();
-        if (t != 0 && ahoraNs() - t > 30'000'000) pthread_kill(gui, SIGPROF);
+        if (t != 0 && ahoraNs() - t > umbralNs) pthread_kill(gui, SIGPROF);
     }
 }
 
@@ -76,7 +77,8 @@ void empezarVigia() {
     sa.sa_handler = alSenal;
     sa.sa_flags = SA_RESTART;
     sigaction(SIGPROF, &sa, nullptr);
-    std::thread(vigilar, pthread_self()).detach();
+    const qint64 umbralMs = qEnvironmentVariableIntValue("LIVORA_SONDA_PILAS_MS");
+    std::thread(vigilar, pthread_self(), (umbralMs > 0 ? umbralMs : 30) * 1'000'000).detach();
 }
 
 class Pinturas : public QObject {
