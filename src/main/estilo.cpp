@@ -1,7 +1,10 @@
 #include "main/estilo.h"
 
+#include "vistas/estilo.h"
+
 #include <QImage>
 #include <QPainterPath>
+#include <QSet>
 
 #include <array>
 
@@ -80,6 +83,51 @@ void pintarFondoInicio(QPainter& p, const QRectF& r) {
     p.setRenderHint(QPainter::SmoothPixmapTransform);
     p.drawImage(r, img);
     p.restore();
+}
+
+QList<QFont> fuentesDe(QWidget* raiz) {
+    QList<QFont> r;
+    QSet<QString> vistas;
+    auto anadir = [&](const QFont& f) {
+        if (!vistas.contains(f.key())) {
+            vistas.insert(f.key());
+            r << f;
+        }
+    };
+    QList<QWidget*> widgets = raiz->findChildren<QWidget*>();
+    widgets.prepend(raiz);
+    for (QWidget* w : widgets) {
+        w->ensurePolished();
+        const QFont base = w->font();
+        for (QFont f : {base, fuenteCaption(base), fuenteCaption2(base), fuenteCallout(base),
+                        fuenteTitular(base)})
+            for (QFont::Weight peso :
+                 {QFont::Normal, QFont::Medium, QFont::DemiBold, QFont::Bold}) {
+                f.setWeight(peso);
+                anadir(f);
+                anadir(conCifrasFijas(f));
+            }
+        // The weight pill's figures and the start cards' titles.
+        for (double factor : {1.25, 1.35})
+            for (QFont::Weight peso : {QFont::Medium, QFont::Bold})
+                for (QFont::StyleHint estilo : {QFont::AnyStyle, QFont::Monospace}) {
+                    QFont f = base;
+                    escalar(f, factor);
+                    f.setWeight(peso);
+                    f.setStyleHint(estilo);
+                    anadir(f);
+                }
+    }
+    return r;
+}
+
+void calentarFuente(const QFont& f, QPaintDevice* como) {
+    QImage lienzo(48, 24, QImage::Format_ARGB32_Premultiplied);
+    lienzo.setDotsPerMeterX(qRound(como->logicalDpiX() / 0.0254));
+    lienzo.setDotsPerMeterY(qRound(como->logicalDpiY() / 0.0254));
+    QPainter p(&lienzo);
+    p.setFont(f);
+    p.drawText(QPointF(0, 18), QStringLiteral("Añadir 0123456789,· KB MB %"));
 }
 
 void escalar(QFont& f, double factor) {

@@ -25,6 +25,11 @@ void escalar(QFont& f, double factor);
 // The inspector's section title and its white rounded card.
 QLabel* tituloSeccion(const QString& texto, QWidget* padre);
 QFrame* tarjeta(QWidget* padre);
+// Every font the widgets under `raiz` use, and the roles and weights the custom painters
+// derive from them, once: a font's first use loads its face and shaping tables (tens of
+// milliseconds for a screenful), which a warm-up pays while nothing else happens.
+QList<QFont> fuentesDe(QWidget* raiz);
+void calentarFuente(const QFont& f, QPaintDevice* como);
 // The application's style sheet.
 QString hojaEstilo();
 

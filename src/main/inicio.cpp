@@ -236,8 +236,18 @@ QString PantallaInicio::lineaEstado() const {
 }
 
 void PantallaInicio::paintEvent(QPaintEvent*) {
+    // The smooth mesh is stretched over the whole screen once per size: every repaint of
+    // the progress line would otherwise scale it again.
+    const qreal dpr = devicePixelRatioF();
+    const QSize px = (QSizeF(size()) * dpr).toSize();
+    if (fondo_.size() != px) {
+        fondo_ = QPixmap(px);
+        fondo_.setDevicePixelRatio(dpr);
+        QPainter f(&fondo_);
+        Estilo::pintarFondoInicio(f, rect());
+    }
     QPainter p(this);
-    Estilo::pintarFondoInicio(p, rect());
+    p.drawPixmap(0, 0, fondo_);
 }
 
 } // namespace Livora

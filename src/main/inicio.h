@@ -3,6 +3,7 @@
 
 #include <QAbstractButton>
 #include <QLabel>
+#include <QPixmap>
 #include <QProgressBar>
 #include <QPropertyAnimation>
 #include <QPushButton>
@@ -94,6 +95,7 @@ private:
     QPushButton* cancelar_;
     QLabel* mensaje_;
     bool arrastrando_ = false;
+    QPixmap fondo_;
 };
 
 } // namespace Livora

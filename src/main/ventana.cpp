@@ -26,6 +26,7 @@
 #include <QShortcut>
 #include <QSplitter>
 #include <QTextEdit>
+#include <QTimer>
 #include <QVBoxLayout>
 
 namespace Livora {
@@ -75,6 +76,10 @@ VentanaPrincipal::VentanaPrincipal(VistaPrincipal& vista, QWidget* padre)
     setUnifiedTitleAndToolBarOnMac(true);
 
     pila_ = new QStackedWidget(this);
+    prepararLienzo_ = new QTimer(this);
+    prepararLienzo_->setSingleShot(true);
+    prepararLienzo_->setInterval(300);
+    connect(prepararLienzo_, &QTimer::timeout, this, &VentanaPrincipal::prepararLienzo);
     inicio_ = new PantallaInicio(pila_);
     pila_->addWidget(inicio_);
 
@@ -164,6 +169,7 @@ VentanaPrincipal::VentanaPrincipal(VistaPrincipal& vista, QWidget* padre)
 }
 
 bool VentanaPrincipal::eventFilter(QObject* o, QEvent* e) {
+    if (o == pila_ && e->type() == QEvent::Resize) prepararLienzo_->start();
     // Claiming the shortcut for the focused field sends it the key press instead.
     if (e->type() == QEvent::ShortcutOverride && editaConFlechas(o)) {
         auto* k = static_cast<QKeyEvent*>(e);
@@ -339,6 +345,45 @@ void VentanaPrincipal::mostrarBarra(const EstadoVentana& e) {
     subtitulo_->setVisible(!subtitulo_->text().isEmpty());
 }
 
+// The cross-fade's picture of the page that leaves is drawn into memory kept for it, laid out
+// and filled while the start screen is idle: faulting in fresh window-sized memory cost more
+// than the drawing. Drawing the workspace there once also lays it out, and its fonts are
+// loaded a few at a time, so the first switch does not pay for them.
+void VentanaPrincipal::prepararLienzo() {
+    if (pila_->currentWidget() != inicio_ || !pila_->isVisible()) return;
+    const qreal dpr = pila_->devicePixelRatioF();
+    const QSize px = (QSizeF(pila_->size()) * dpr).toSize();
+    if (lienzoFundido_.size() != px) lienzoFundido_ = QPixmap(px);
+    lienzoFundido_.setDevicePixelRatio(dpr);
+    // Made translucent now: filling an opaque pixmap with transparency replaces its memory.
+    lienzoFundido_.fill(Qt::transparent);
+    espacio_->render(&lienzoFundido_);
+    if (fuentesPorCalentar_.isEmpty() && !fuentesCalentadas_) {
+        fuentesCalentadas_ = true;
+        fuentesPorCalentar_ = Estilo::fuentesDe(this);
+        calentarFuentes();
+    }
+}
+
+void VentanaPrincipal::calentarFuentes() {
+    for (int i = 0; i < 6 && !fuentesPorCalentar_.isEmpty(); ++i)
+        Estilo::calentarFuente(fuentesPorCalentar_.takeFirst(), this);
+    if (!fuentesPorCalentar_.isEmpty()) QTimer::singleShot(0, this, [this] { calentarFuentes(); });
+}
+
+// Only the page on show is drawn: the whole stack would first lay out the hidden one.
+QPixmap VentanaPrincipal::fotoPagina() {
+    QWidget* actual = pila_->currentWidget();
+    if (!pila_->isVisible() || !actual) return {};
+    const qreal dpr = actual->devicePixelRatioF();
+    const QSize px = (QSizeF(actual->size()) * dpr).toSize();
+    if (lienzoFundido_.size() != px) lienzoFundido_ = QPixmap(px);
+    lienzoFundido_.setDevicePixelRatio(dpr);
+    lienzoFundido_.fill(Qt::transparent);
+    actual->render(&lienzoFundido_);
+    return lienzoFundido_;
+}
+
 void VentanaPrincipal::mostrar() {
     const EstadoVentana& e = vista_.estado();
     setWindowTitle(QString::fromStdString(tituloVentana(e)));
@@ -346,7 +391,7 @@ void VentanaPrincipal::mostrar() {
     QWidget* pagina = trabajo ? espacio_ : static_cast<QWidget*>(inicio_);
     if (pila_->currentWidget() != pagina) {
         // The start screen and the workspace cross-fade.
-        const QPixmap antes = pila_->isVisible() ? pila_->grab() : QPixmap();
+        const QPixmap antes = fotoPagina();
         pila_->setCurrentWidget(pagina);
         fundido(pila_, antes);
     }

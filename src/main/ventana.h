@@ -3,8 +3,10 @@
 
 #include <QLabel>
 #include <QMainWindow>
+#include <QPixmap>
 #include <QProgressBar>
 #include <QStackedWidget>
+#include <QTimer>
 #include <QToolBar>
 #include <QToolButton>
 #include <QVariantAnimation>
@@ -58,6 +60,9 @@ private:
     void mostrar();
     void mostrarBarra(const EstadoVentana& e);
     void mostrarColumnas(const EstadoVentana& e);
+    void prepararLienzo();
+    void calentarFuentes();
+    QPixmap fotoPagina();
     QAction* accion(const QString& etiqueta, const std::string& simbolo, const QString& ayuda);
 
     VistaPrincipal& vista_;
@@ -85,6 +90,10 @@ private:
     QAction* separadorHerr_;
     QAction* atajoGuardar_;
     QAction* atajoLote_;
+    QPixmap lienzoFundido_;
+    QTimer* prepararLienzo_;
+    QList<QFont> fuentesPorCalentar_;
+    bool fuentesCalentadas_ = false;
 };
 
 } // namespace Livora

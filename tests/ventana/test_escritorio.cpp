@@ -3,6 +3,7 @@
 // and accessible names, the sidebar remembered between runs, rows never deleted under
 // their own handlers, the shared spring and Qt's texts in Spanish.
 #include "main/barra_lateral.h"
+#include "main/estilo.h"
 #include "main/inicio.h"
 #include "main/inspector.h"
 #include "main/panel_derecho.h"
@@ -346,14 +347,41 @@ TEST_F(Escritorio, TransicionesDeLaVentana) {
     EXPECT_TRUE(QTest::qWaitFor([&] { return !varita->rebotando(); }, 5000));
     vista->setArrastrando(false);
     EXPECT_TRUE(varita->rebotando());
-    // The start screen fades into the workspace.
-    bool fundido = false;
+    // The start screen fades into the workspace, pictured at its size also after a resize
+    // (the picture and the screen's background are kept per size): its corners show the
+    // background as the screen draws it now.
+    ventana->resize(ventana->width() + 37, ventana->height() + 23);
+    QTest::qWait(500);
+    QImage inicio, fundido;
     auto c = QObject::connect(vista.get(), &VistaPrincipal::cambiado, ventana.get(), [&] {
-        fundido = fundido || ventana->findChild<QLabel*>("fundido") != nullptr;
+        if (auto* capa = ventana->findChild<QLabel*>("fundido"); capa && fundido.isNull()) {
+            inicio = ventana->inicio()->grab().toImage();
+            fundido = capa->pixmap().toImage().convertToFormat(inicio.format());
+        }
     });
     abrir("foto.jpg");
     QObject::disconnect(c);
-    EXPECT_TRUE(fundido);
+    ASSERT_FALSE(fundido.isNull());
+    ASSERT_EQ(fundido.size(), inicio.size());
+    QImage fondo(inicio.size(), QImage::Format_ARGB32);
+    {
+        QPainter p(&fondo);
+        Estilo::pintarFondoInicio(p, QRectF(QPointF(), fondo.size()));
+    }
+    auto igualAlFondo = [&](const QImage& img, QPoint esquina) {
+        int peor = 0;
+        for (int y = esquina.y(); y < esquina.y() + 40; ++y)
+            for (int x = esquina.x(); x < esquina.x() + 40; ++x) {
+                const QRgb a = img.pixel(x, y), b = fondo.pixel(x, y);
+                peor = std::max({peor, std::abs(qRed(a) - qRed(b)), std::abs(qGreen(a) - qGreen(b)),
+                                 std::abs(qBlue(a) - qBlue(b))});
+            }
+        return peor <= 2;
+    };
+    for (const QPoint esquina : {QPoint(0, 0), QPoint(inicio.width() - 40, inicio.height() - 40)}) {
+        EXPECT_TRUE(igualAlFondo(inicio, esquina));
+        EXPECT_TRUE(igualAlFondo(fundido, esquina));
+    }
     EXPECT_TRUE(QTest::qWaitFor([&] { return !ventana->findChild<QLabel*>("fundido"); }, 5000));
     // The pill's number rolls to the new size; the chosen row's look follows.
     PastillaPeso* pastilla = ventana->panel()->pastilla();
