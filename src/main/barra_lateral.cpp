@@ -13,6 +13,7 @@
 #include <QPainter>
 #include <QPainterPath>
 #include <QPointer>
+#include <QSet>
 #include <QVBoxLayout>
 #include <QVariantAnimation>
 
@@ -104,6 +105,7 @@ QWidget* filaArchivo(const ArchivoEstado& a, const std::string& carpeta, qreal d
 
 enum Datos { kId = Qt::UserRole, kFirma, kSaliendo };
 const int kAltoFila = kLadoMiniatura + 12;
+const int kFilasAnimadas = 40;
 
 // What a row shows: it is drawn again only when this changes.
 QString firmaFila(const ArchivoEstado& a, const std::string& carpeta) {
@@ -265,41 +267,55 @@ void BarraLateral::mostrar(const EstadoVentana& e) {
     unir_->setEnabled(!e.procesando);
     anadir_->setEnabled(!e.procesando);
 
+    // Each record's key once: a folder of photos means hundreds of rows, and this runs on
+    // every change of any of them.
+    std::vector<QString> claves;
+    claves.reserve(e.archivos.size());
+    QSet<QString> abiertos;
+    for (const auto& a : e.archivos)
+        abiertos.insert(claves.emplace_back(clave(a.id)));
     carpetas_.clear();
     const auto carpetas = carpetasDistintivas(e);
     for (std::size_t i = 0; i < e.archivos.size(); ++i)
-        if (!carpetas[i].empty()) carpetas_[clave(e.archivos[i].id)] = carpetas[i];
+        if (!carpetas[i].empty()) carpetas_[claves[i]] = carpetas[i];
     actualizando_ = true;
     const Transicion t = vista_.transicion();
     // Rows of records that are gone leave; the others keep their place (records are only
     // appended or removed), so new ones slide in between them.
     std::map<QString, QListWidgetItem*> filas;
     std::vector<QString> quedan;
+    std::vector<QListWidgetItem*> salen;
     for (int i = 0; i < lista_->count(); ++i) {
         auto* it = lista_->item(i);
         if (it->data(kSaliendo).toBool()) continue;
         const QString id = it->data(kId).toString();
-        if (std::none_of(e.archivos.begin(), e.archivos.end(),
-                         [&](const ArchivoEstado& a) { return clave(a.id) == id; }))
-            animarFila(it, false, t);
-        else {
+        if (!abiertos.contains(id)) {
+            salen.push_back(it);
+        } else {
             filas[id] = it;
             quedan.push_back(id);
         }
     }
+    // After the walk: a row that leaves at once is deleted, which would shift the next one
+    // into its index.
+    for (auto* it : salen)
+        animarFila(it, false, t);
     std::vector<QString> orden;
-    for (const auto& a : e.archivos)
-        if (filas.count(clave(a.id))) orden.push_back(clave(a.id));
+    for (const QString& c : claves)
+        if (filas.count(c)) orden.push_back(c);
     if (e.archivos.empty() || orden != quedan) {
         reconstruir(e);
     } else {
         QListWidgetItem* anterior = nullptr;
-        for (const auto& a : e.archivos) {
-            auto f = filas.find(clave(a.id));
+        for (std::size_t i = 0; i < e.archivos.size(); ++i) {
+            const ArchivoEstado& a = e.archivos[i];
+            auto f = filas.find(claves[i]);
             if (f == filas.end()) {
                 const int fila = anterior ? lista_->row(anterior) + 1 : 0;
                 anterior = nuevaFila(a, fila);
-                animarFila(anterior, true, t);
+                // Each frame of a row's entrance lays out every row: in a long list (a folder
+                // being taken in) it just appears.
+                if (lista_->count() <= kFilasAnimadas) animarFila(anterior, true, t);
                 continue;
             }
             anterior = f->second;

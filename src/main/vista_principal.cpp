@@ -51,7 +51,7 @@ void VistaPrincipal::enSegundoPlano(F trabajo, G fin, std::vector<Ruta> usa) {
             [this, fin, r, vuelo]() {
                 fin(std::move(**r));
                 vuelos_.erase(vuelo);
-                limpiarTemporales();
+                limpiarTemporalesLuego();
             },
             Qt::QueuedConnection);
     });

@@ -205,6 +205,10 @@ private:
     // Temporary space (vista_principal_temporales.cpp): removes the generation folders no
     // record and no job in flight refers to.
     void limpiarTemporales();
+    // The same after a job, once for all that end together and in a turn of its own: it
+    // walks every record, which in a big folder is worth keeping apart from their display.
+    void limpiarTemporalesLuego();
+    bool limpiezaPendiente_ = false;
     struct Vuelo {
         std::uint64_t marca = 0;
         std::vector<Ruta> usa;

@@ -3,6 +3,8 @@
 
 #include "motor/temporales.h"
 
+#include <QTimer>
+
 #include <algorithm>
 
 namespace Livora {
@@ -22,6 +24,15 @@ void VistaPrincipal::limpiarTemporales() {
         }
     }
     Livora::limpiarTemporales(enUso, antesDe);
+}
+
+void VistaPrincipal::limpiarTemporalesLuego() {
+    if (limpiezaPendiente_) return;
+    limpiezaPendiente_ = true;
+    QTimer::singleShot(0, this, [this] {
+        limpiezaPendiente_ = false;
+        limpiarTemporales();
+    });
 }
 
 } // namespace Livora

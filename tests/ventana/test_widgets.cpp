@@ -164,6 +164,11 @@ TEST_F(Widgets, BarraLateralBotonesMenuEInsignias) {
     for (auto* l : ventana->lateral()->lista()->findChildren<QLabel*>("insignia"))
         ayudas << l->toolTip();
     EXPECT_TRUE(ayudas.contains("Sin fondo"));
+    // Rows of records removed while the list is hidden go at once; the row after one keeps
+    // its place instead of being added a second time.
+    ventana->lateral()->hide();
+    vista->quitar(e().archivos[0].id);
+    EXPECT_EQ(ventana->lateral()->lista()->count(), 2);
 }
 
 // The inspector's controls, the filter panel and the notice write into the window's state
