@@ -14,6 +14,7 @@
 #include <QPainterPath>
 #include <QPointer>
 #include <QSet>
+#include <QStyledItemDelegate>
 #include <QVBoxLayout>
 #include <QVariantAnimation>
 
@@ -107,6 +108,29 @@ enum Datos { kId = Qt::UserRole, kFirma, kSaliendo };
 const int kAltoFila = kLadoMiniatura + 12;
 const int kFilasAnimadas = 40;
 
+// Every layout of the list places every row's widget, and the stock delegate asks the style
+// sheet where each one goes: hundreds of rows made that the slow part of adding one. The
+// rows all sit alike, so the first answer's margins serve the rest.
+class DelegadoFilas : public QStyledItemDelegate {
+public:
+    using QStyledItemDelegate::QStyledItemDelegate;
+    void updateEditorGeometry(QWidget* fila, const QStyleOptionViewItem& o,
+                              const QModelIndex& i) const override {
+        if (!margenes_) {
+            QStyledItemDelegate::updateEditorGeometry(fila, o, i);
+            if (o.rect.height() != kAltoFila) return; // a row still growing in
+            const QRect g = fila->geometry();
+            margenes_ = QMargins(g.left() - o.rect.left(), g.top() - o.rect.top(),
+                                 o.rect.right() - g.right(), o.rect.bottom() - g.bottom());
+            return;
+        }
+        fila->setGeometry(o.rect.marginsRemoved(*margenes_));
+    }
+
+private:
+    mutable std::optional<QMargins> margenes_;
+};
+
 // What a row shows: it is drawn again only when this changes.
 QString firmaFila(const ArchivoEstado& a, const std::string& carpeta) {
     std::string f =
@@ -137,6 +161,7 @@ BarraLateral::BarraLateral(VistaPrincipal& vista, QWidget* padre) : QWidget(padr
     lista_->setAccessibleName("Archivos");
     lista_->setContextMenuPolicy(Qt::CustomContextMenu);
     lista_->setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
+    lista_->setItemDelegate(new DelegadoFilas(lista_));
     v->addWidget(lista_, 1);
     auto* pie = new QVBoxLayout;
     pie->setContentsMargins(12, 12, 12, 12);

@@ -99,6 +99,8 @@ QList<QFont> fuentesDe(QWidget* raiz) {
     for (QWidget* w : widgets) {
         w->ensurePolished();
         const QFont base = w->font();
+        // The emoji picker's colour font draws pictures, not the window's text.
+        if (base.families().join(' ').contains("Emoji")) continue;
         for (QFont f : {base, fuenteCaption(base), fuenteCaption2(base), fuenteCallout(base),
                         fuenteTitular(base)})
             for (QFont::Weight peso :

@@ -348,7 +348,7 @@ void VentanaPrincipal::mostrarBarra(const EstadoVentana& e) {
 // The cross-fade's picture of the page that leaves is drawn into memory kept for it, laid out
 // and filled while the start screen is idle: faulting in fresh window-sized memory cost more
 // than the drawing. Drawing the workspace there once also lays it out, and its fonts are
-// loaded a few at a time, so the first switch does not pay for them.
+// loaded one per turn, so the first switch does not pay for them.
 void VentanaPrincipal::prepararLienzo() {
     if (pila_->currentWidget() != inicio_ || !pila_->isVisible()) return;
     const qreal dpr = pila_->devicePixelRatioF();
@@ -366,7 +366,7 @@ void VentanaPrincipal::prepararLienzo() {
 }
 
 void VentanaPrincipal::calentarFuentes() {
-    for (int i = 0; i < 6 && !fuentesPorCalentar_.isEmpty(); ++i)
+    if (!fuentesPorCalentar_.isEmpty())
         Estilo::calentarFuente(fuentesPorCalentar_.takeFirst(), this);
     if (!fuentesPorCalentar_.isEmpty()) QTimer::singleShot(0, this, [this] { calentarFuentes(); });
 }
