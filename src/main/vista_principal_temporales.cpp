@@ -2,6 +2,7 @@
 #include "main/vista_principal.h"
 
 #include "motor/temporales.h"
+#include "vistas/prioridad.h"
 
 #include <QTimer>
 
@@ -23,7 +24,14 @@ void VistaPrincipal::limpiarTemporales() {
             enUso.insert(r.parent_path());
         }
     }
-    Livora::limpiarTemporales(enUso, antesDe);
+    // A folder of big outputs takes a moment to delete, and a folder of photos leaves
+    // hundreds when its last job ends: on the window's pool, not the interface thread.
+    auto quitadas = soltarTemporales(enUso, antesDe);
+    if (quitadas.empty()) return;
+    pool_.start([quitadas = std::move(quitadas)] {
+        cederPrioridad();
+        borrarTemporales(quitadas);
+    });
 }
 
 void VistaPrincipal::limpiarTemporalesLuego() {

@@ -52,20 +52,27 @@ std::uint64_t marcaTemporal() {
     return r.siguiente;
 }
 
-std::vector<Ruta> limpiarTemporales(const std::set<Ruta>& enUso, std::uint64_t antesDe) {
+std::vector<Ruta> soltarTemporales(const std::set<Ruta>& enUso, std::uint64_t antesDe) {
     std::vector<Ruta> quitadas;
-    {
-        auto& r = registro();
-        std::lock_guard l(r.m);
-        std::erase_if(r.carpetas, [&](const Carpeta& c) {
-            if (c.marca >= antesDe || c.entregada || enUso.count(c.ruta)) return false;
-            quitadas.push_back(c.ruta);
-            return true;
-        });
-    }
-    // Outside the lock: a folder of big outputs takes a moment to delete.
-    for (const auto& c : quitadas)
+    auto& r = registro();
+    std::lock_guard l(r.m);
+    std::erase_if(r.carpetas, [&](const Carpeta& c) {
+        if (c.marca >= antesDe || c.entregada || enUso.count(c.ruta)) return false;
+        quitadas.push_back(c.ruta);
+        return true;
+    });
+    return quitadas;
+}
+
+void borrarTemporales(const std::vector<Ruta>& carpetas) {
+    for (const auto& c : carpetas)
         borrar(c);
+}
+
+std::vector<Ruta> limpiarTemporales(const std::set<Ruta>& enUso, std::uint64_t antesDe) {
+    // Outside the lock: a folder of big outputs takes a moment to delete.
+    auto quitadas = soltarTemporales(enUso, antesDe);
+    borrarTemporales(quitadas);
     return quitadas;
 }
 

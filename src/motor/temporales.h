@@ -25,6 +25,10 @@ std::uint64_t marcaTemporal();
 // Removes the registered folders made before `antesDe` that are not in `enUso` and were
 // never handed out. Returns what it removed.
 std::vector<Ruta> limpiarTemporales(const std::set<Ruta>& enUso, std::uint64_t antesDe);
+// The same choice, but the folders are only dropped from the register: removing them is left
+// to the caller (the window does it off its interface thread).
+std::vector<Ruta> soltarTemporales(const std::set<Ruta>& enUso, std::uint64_t antesDe);
+void borrarTemporales(const std::vector<Ruta>& carpetas);
 // Removes one folder now (a cancelled job's partial files) unless it was handed out.
 void retirarTemporal(const Ruta& carpeta);
 // At exit: unlocked copies always; generation folders never handed out unless
