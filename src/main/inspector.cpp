@@ -307,7 +307,8 @@ void Inspector::mostrar(const EstadoVentana& e) {
         return;
     }
     // Rows are rebuilt only when the alternatives changed; a new choice moves between them.
-    std::string firma = a->id.texto() + (e.procesando ? "p" : "");
+    // Whether anything is still being worked on only shows while there are none yet.
+    std::string firma = a->id.texto() + (e.procesando && a->variantes.empty() ? "p" : "");
     for (const auto& v : a->variantes)
         firma += v.id.texto();
     if (firma != firma_) {
