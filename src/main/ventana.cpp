@@ -351,13 +351,7 @@ void VentanaPrincipal::mostrarBarra(const EstadoVentana& e) {
 // loaded one per turn, so the first switch does not pay for them.
 void VentanaPrincipal::prepararLienzo() {
     if (pila_->currentWidget() != inicio_ || !pila_->isVisible()) return;
-    const qreal dpr = pila_->devicePixelRatioF();
-    const QSize px = (QSizeF(pila_->size()) * dpr).toSize();
-    if (lienzoFundido_.size() != px) lienzoFundido_ = QPixmap(px);
-    lienzoFundido_.setDevicePixelRatio(dpr);
-    // Made translucent now: filling an opaque pixmap with transparency replaces its memory.
-    lienzoFundido_.fill(Qt::transparent);
-    espacio_->render(&lienzoFundido_);
+    dibujarEnLienzo(espacio_);
     if (fuentesPorCalentar_.isEmpty() && !fuentesCalentadas_) {
         fuentesCalentadas_ = true;
         fuentesPorCalentar_ = Estilo::fuentesDe(this);
@@ -371,16 +365,22 @@ void VentanaPrincipal::calentarFuentes() {
     if (!fuentesPorCalentar_.isEmpty()) QTimer::singleShot(0, this, [this] { calentarFuentes(); });
 }
 
+void VentanaPrincipal::dibujarEnLienzo(QWidget* pagina) {
+    const qreal dpr = pila_->devicePixelRatioF();
+    const QSize px = (QSizeF(pila_->size()) * dpr).toSize();
+    if (lienzoFundido_.size() != px) lienzoFundido_ = QPixmap(px);
+    lienzoFundido_.setDevicePixelRatio(dpr);
+    // Translucent from the start: filling an opaque pixmap with transparency replaces its
+    // memory.
+    lienzoFundido_.fill(Qt::transparent);
+    pagina->render(&lienzoFundido_);
+}
+
 // Only the page on show is drawn: the whole stack would first lay out the hidden one.
 QPixmap VentanaPrincipal::fotoPagina() {
     QWidget* actual = pila_->currentWidget();
     if (!pila_->isVisible() || !actual) return {};
-    const qreal dpr = actual->devicePixelRatioF();
-    const QSize px = (QSizeF(actual->size()) * dpr).toSize();
-    if (lienzoFundido_.size() != px) lienzoFundido_ = QPixmap(px);
-    lienzoFundido_.setDevicePixelRatio(dpr);
-    lienzoFundido_.fill(Qt::transparent);
-    actual->render(&lienzoFundido_);
+    dibujarEnLienzo(actual);
     return lienzoFundido_;
 }
 

@@ -62,6 +62,7 @@ private:
     void mostrarColumnas(const EstadoVentana& e);
     void prepararLienzo();
     void calentarFuentes();
+    void dibujarEnLienzo(QWidget* pagina);
     QPixmap fotoPagina();
     QAction* accion(const QString& etiqueta, const std::string& simbolo, const QString& ayuda);
 
