@@ -344,10 +344,10 @@ void BarraLateral::mostrar(const EstadoVentana& e) {
                 continue;
             }
             anterior = f->second;
-            if (const QString firma = firmaFila(a, carpetaDe(a));
+            if (const QString firma = firmaFila(a, carpetas[i]);
                 anterior->data(kFirma).toString() != firma) {
                 anterior->setData(kFirma, firma);
-                QWidget* w = filaArchivo(a, carpetaDe(a), devicePixelRatioF(), lista_);
+                QWidget* w = filaArchivo(a, carpetas[i], devicePixelRatioF(), lista_);
                 w->setAccessibleName(QString::fromStdString(a.url.filename().string()));
                 lista_->setItemWidget(anterior, w);
             }
