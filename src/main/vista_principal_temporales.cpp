@@ -11,17 +11,17 @@
 namespace Livora {
 
 void VistaPrincipal::limpiarTemporales() {
-    std::set<Ruta> enUso;
+    CarpetasEnUso enUso;
     for (const auto& a : e_.archivos)
-        enUso.merge(carpetasDe(a));
+        anotarCarpetasDe(a, enUso);
     // Jobs in flight keep what they read, and whatever they have made so far: every
     // folder made since the oldest of them started.
     std::uint64_t antesDe = marcaTemporal();
     for (const auto& [n, v] : vuelos_) {
         antesDe = std::min(antesDe, v.marca);
         for (const auto& r : v.usa) {
-            enUso.insert(r);
-            enUso.insert(r.parent_path());
+            enUso.insert(r.native());
+            enUso.insert(r.parent_path().native());
         }
     }
     // A folder of big outputs takes a moment to delete, and a folder of photos leaves

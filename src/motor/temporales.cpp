@@ -52,12 +52,12 @@ std::uint64_t marcaTemporal() {
     return r.siguiente;
 }
 
-std::vector<Ruta> soltarTemporales(const std::set<Ruta>& enUso, std::uint64_t antesDe) {
+std::vector<Ruta> soltarTemporales(const CarpetasEnUso& enUso, std::uint64_t antesDe) {
     std::vector<Ruta> quitadas;
     auto& r = registro();
     std::lock_guard l(r.m);
     std::erase_if(r.carpetas, [&](const Carpeta& c) {
-        if (c.marca >= antesDe || c.entregada || enUso.count(c.ruta)) return false;
+        if (c.marca >= antesDe || c.entregada || enUso.count(c.ruta.native())) return false;
         quitadas.push_back(c.ruta);
         return true;
     });
@@ -69,7 +69,7 @@ void borrarTemporales(const std::vector<Ruta>& carpetas) {
         borrar(c);
 }
 
-std::vector<Ruta> limpiarTemporales(const std::set<Ruta>& enUso, std::uint64_t antesDe) {
+std::vector<Ruta> limpiarTemporales(const CarpetasEnUso& enUso, std::uint64_t antesDe) {
     // Outside the lock: a folder of big outputs takes a moment to delete.
     auto quitadas = soltarTemporales(enUso, antesDe);
     borrarTemporales(quitadas);
@@ -115,17 +115,28 @@ std::vector<Ruta> carpetasTemporales() {
     return v;
 }
 
-std::set<Ruta> carpetasDe(const ArchivoEstado& a) {
+void anotarCarpetasDe(const ArchivoEstado& a, CarpetasEnUso& enUso) {
+    const auto anotar = [&](const Ruta& archivo) {
+        // The folder's text as parent_path would give it, without parsing the path.
+        const std::string& t = archivo.native();
+        const auto barra = t.rfind('/');
+        if (barra != std::string::npos) enUso.emplace(t, 0, barra == 0 ? 1 : barra);
+    };
     // The file itself too: an output dragged from the window back into it is opened from
     // its generation folder.
-    std::set<Ruta> r{a.url.parent_path()};
+    anotar(a.url);
     for (const auto* f : {&a.fuente, &a.fuenteOriginal})
-        if (*f && !(*f)->archivo.empty()) r.insert((*f)->archivo.parent_path());
+        if (*f && !(*f)->archivo.empty()) anotar((*f)->archivo);
     for (const auto& v : a.variantes)
-        if (!v.urlTemp.empty()) r.insert(v.urlTemp.parent_path());
-    if (a.fuentePDF) r.insert(a.fuentePDF->parent_path());
+        if (!v.urlTemp.empty()) anotar(v.urlTemp);
+    if (a.fuentePDF) anotar(*a.fuentePDF);
     for (const auto& p : a.paginas)
-        r.insert(p.fuente.parent_path());
+        anotar(p.fuente);
+}
+
+CarpetasEnUso carpetasDe(const ArchivoEstado& a) {
+    CarpetasEnUso r;
+    anotarCarpetasDe(a, r);
     return r;
 }
 

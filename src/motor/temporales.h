@@ -3,7 +3,8 @@
 #include "motor/archivos.h"
 
 #include <cstdint>
-#include <set>
+#include <string>
+#include <unordered_set>
 #include <vector>
 
 namespace Livora {
@@ -22,12 +23,16 @@ void entregarTemporal(const Ruta& archivo);
 // Grows with every folder made: folders made after a job started are that job's.
 std::uint64_t marcaTemporal();
 
+// Folders by their path's text. Paths compare component by component, and a window of
+// hundreds of records gathers thousands of folders on every sweep.
+using CarpetasEnUso = std::unordered_set<std::string>;
+
 // Removes the registered folders made before `antesDe` that are not in `enUso` and were
 // never handed out. Returns what it removed.
-std::vector<Ruta> limpiarTemporales(const std::set<Ruta>& enUso, std::uint64_t antesDe);
+std::vector<Ruta> limpiarTemporales(const CarpetasEnUso& enUso, std::uint64_t antesDe);
 // The same choice, but the folders are only dropped from the register: removing them is left
 // to the caller (the window does it off its interface thread).
-std::vector<Ruta> soltarTemporales(const std::set<Ruta>& enUso, std::uint64_t antesDe);
+std::vector<Ruta> soltarTemporales(const CarpetasEnUso& enUso, std::uint64_t antesDe);
 void borrarTemporales(const std::vector<Ruta>& carpetas);
 // Removes one folder now (a cancelled job's partial files) unless it was handed out.
 void retirarTemporal(const Ruta& carpeta);
@@ -40,6 +45,7 @@ std::vector<Ruta> carpetasTemporales();
 // Every folder a record refers to: its own file and picture source, its alternatives'
 // files, its PDF source (an unlocked copy or a merged document) and its pages' sources. Whatever
 // else a record comes to keep in a temporary folder must be listed here, or it is removed under it.
-std::set<Ruta> carpetasDe(const ArchivoEstado& archivo);
+void anotarCarpetasDe(const ArchivoEstado& archivo, CarpetasEnUso& enUso);
+CarpetasEnUso carpetasDe(const ArchivoEstado& archivo);
 
 } // namespace Livora

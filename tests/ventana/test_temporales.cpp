@@ -31,7 +31,7 @@ protected:
     std::set<Ruta> enUso() const {
         std::set<Ruta> r;
         for (const auto& a : e().archivos)
-            for (const auto& c : carpetasDe(a))
+            for (const Ruta c : carpetasDe(a))
                 if (c.parent_path() == base) r.insert(c);
         return r;
     }
