@@ -1,20 +1,18 @@
 #include "main/barra_lateral.h"
 
 #include "main/estilo.h"
+#include "main/filas_archivos.h"
 #include "main/iconos.h"
 #include "main/previas.h"
 #include "main/textos.h"
 #include "main/vista_principal.h"
 
-#include <QGraphicsOpacityEffect>
-#include <QHBoxLayout>
 #include <QLabel>
 #include <QMenu>
 #include <QPainter>
 #include <QPainterPath>
 #include <QPointer>
 #include <QSet>
-#include <QStyledItemDelegate>
 #include <QVBoxLayout>
 #include <QVariantAnimation>
 
@@ -24,8 +22,6 @@
 namespace Livora {
 
 namespace {
-
-const int kLadoMiniatura = 34;
 
 QPixmap redondeada(const QImage& img, int lado, qreal dpr) {
     const int px = qRound(lado * dpr);
@@ -51,85 +47,14 @@ QString claveMiniatura(const ArchivoEstado& a) {
 
 // The record's before picture, or its kind's symbol while there is none (or it is still
 // being scaled).
-void pintarMiniatura(QLabel* mini, const ArchivoEstado& a, qreal dpr) {
+QPixmap miniatura(const ArchivoEstado& a, qreal dpr) {
     QImage img;
     if (a.previewAntes)
-        img =
-            CachePrevias::global().deFuente(claveMiniatura(a), *a.previewAntes, kLadoMiniatura * 3);
-    if (!img.isNull())
-        mini->setPixmap(redondeada(img, kLadoMiniatura, dpr));
-    else
-        mini->setPixmap(
-            pixmapIcono(a.esImagen ? "photo" : "doc.richtext", Estilo::secundario, 22, dpr));
+        img = CachePrevias::global().deFuente(claveMiniatura(a), *a.previewAntes,
+                                              kLadoMiniaturaFila * 3);
+    if (!img.isNull()) return redondeada(img, kLadoMiniaturaFila, dpr);
+    return pixmapIcono(a.esImagen ? "photo" : "doc.richtext", Estilo::secundario, 22, dpr);
 }
-
-// One row of the list; pure presentation.
-QWidget* filaArchivo(const ArchivoEstado& a, const std::string& carpeta, qreal dpr,
-                     QWidget* padre) {
-    auto* w = new QWidget(padre);
-    auto* h = new QHBoxLayout(w);
-    h->setContentsMargins(8, 5, 8, 5);
-    h->setSpacing(9);
-    auto* mini = new QLabel(w);
-    mini->setObjectName("miniatura");
-    mini->setFixedSize(kLadoMiniatura, kLadoMiniatura);
-    mini->setAlignment(Qt::AlignCenter);
-    pintarMiniatura(mini, a, dpr);
-    h->addWidget(mini);
-    auto* v = new QVBoxLayout;
-    v->setSpacing(1);
-    auto* nombre = new QLabel(QString::fromStdString(a.url.filename().string()), w);
-    nombre->setObjectName("nombre");
-    nombre->setMinimumWidth(40);
-    if (!a.esCombinado) nombre->setToolTip(QString::fromStdString(a.url.string()));
-    v->addWidget(nombre);
-    auto* fila2 = new QHBoxLayout;
-    fila2->setSpacing(4);
-    auto* linea = new QLabel(
-        QString::fromStdString((carpeta.empty() ? "" : carpeta + " · ") + lineaFila(a)), w);
-    linea->setObjectName("linea");
-    linea->setStyleSheet("color: #6e6e73; font-size: 11px;");
-    fila2->addWidget(linea);
-    for (const auto& i : insignias(a)) {
-        auto* s = new QLabel(w);
-        s->setObjectName("insignia");
-        s->setPixmap(pixmapIcono(i.simbolo, Estilo::acento, 12, dpr));
-        s->setToolTip(QString::fromStdString(i.ayuda));
-        s->setAccessibleName(QString::fromStdString(i.ayuda));
-        fila2->addWidget(s);
-    }
-    fila2->addStretch(1);
-    v->addLayout(fila2);
-    h->addLayout(v, 1);
-    return w;
-}
-
-enum Datos { kId = Qt::UserRole, kFirma, kSaliendo };
-const int kAltoFila = kLadoMiniatura + 12;
-const int kFilasAnimadas = 40;
-
-// Every layout of the list places every row's widget, and the stock delegate asks the style
-// sheet where each one goes: hundreds of rows made that the slow part of adding one. The
-// rows all sit alike, so the first answer's margins serve the rest.
-class DelegadoFilas : public QStyledItemDelegate {
-public:
-    using QStyledItemDelegate::QStyledItemDelegate;
-    void updateEditorGeometry(QWidget* fila, const QStyleOptionViewItem& o,
-                              const QModelIndex& i) const override {
-        if (!margenes_) {
-            QStyledItemDelegate::updateEditorGeometry(fila, o, i);
-            if (o.rect.height() != kAltoFila) return; // a row still growing in
-            const QRect g = fila->geometry();
-            margenes_ = QMargins(g.left() - o.rect.left(), g.top() - o.rect.top(),
-                                 o.rect.right() - g.right(), o.rect.bottom() - g.bottom());
-            return;
-        }
-        fila->setGeometry(o.rect.marginsRemoved(*margenes_));
-    }
-
-private:
-    mutable std::optional<QMargins> margenes_;
-};
 
 // What a row shows: it is drawn again only when this changes.
 QString firmaFila(const ArchivoEstado& a, const std::string& carpeta) {
@@ -139,6 +64,26 @@ QString firmaFila(const ArchivoEstado& a, const std::string& carpeta) {
         f += i.simbolo;
     return QString::fromStdString(f);
 }
+
+// Fills a row with what the record shows; pure presentation.
+void llenarFila(QListWidgetItem* it, const ArchivoEstado& a, const std::string& carpeta,
+                qreal dpr) {
+    it->setData(kRolFirma, firmaFila(a, carpeta));
+    it->setText(QString::fromStdString(a.url.filename().string()));
+    it->setToolTip(a.esCombinado ? QString() : QString::fromStdString(a.url.string()));
+    it->setData(kRolLinea,
+                QString::fromStdString((carpeta.empty() ? "" : carpeta + " · ") + lineaFila(a)));
+    QStringList simbolos, ayudas;
+    for (const auto& i : insignias(a)) {
+        simbolos << QString::fromStdString(i.simbolo);
+        ayudas << QString::fromStdString(i.ayuda);
+    }
+    it->setData(kRolInsignias, simbolos);
+    it->setData(Qt::AccessibleDescriptionRole, ayudas.join('\n'));
+    it->setData(Qt::DecorationRole, miniatura(a, dpr));
+}
+
+const int kFilasAnimadas = 40;
 
 QString clave(const Uuid& id) {
     return QString::fromStdString(id.texto());
@@ -176,7 +121,7 @@ BarraLateral::BarraLateral(VistaPrincipal& vista, QWidget* padre) : QWidget(padr
     connect(lista_, &QListWidget::currentItemChanged, this, [this](QListWidgetItem* it) {
         if (actualizando_ || !it) return;
         for (const auto& a : vista_.estado().archivos)
-            if (clave(a.id) == it->data(kId).toString()) vista_.activar(a.id);
+            if (clave(a.id) == it->data(kRolId).toString()) vista_.activar(a.id);
     });
     connect(lista_, &QWidget::customContextMenuRequested, this, &BarraLateral::menu);
     connect(unir_, &QPushButton::clicked, this,
@@ -191,67 +136,62 @@ BarraLateral::BarraLateral(VistaPrincipal& vista, QWidget* padre) : QWidget(padr
         const auto a = std::find_if(archivos.begin(), archivos.end(),
                                     [&](const ArchivoEstado& x) { return clave(x.id) == id; });
         if (a == archivos.end()) return;
-        for (int i = 0; i < lista_->count(); ++i) {
-            if (lista_->item(i)->data(kId).toString() != id) continue;
-            QWidget* w = lista_->itemWidget(lista_->item(i));
-            if (auto* mini = w ? w->findChild<QLabel*>("miniatura") : nullptr)
-                pintarMiniatura(mini, *a, devicePixelRatioF());
-        }
+        for (int i = 0; i < lista_->count(); ++i)
+            if (lista_->item(i)->data(kRolId).toString() == id)
+                lista_->item(i)->setData(Qt::DecorationRole, miniatura(*a, devicePixelRatioF()));
     });
 }
 
 QListWidgetItem* BarraLateral::nuevaFila(const ArchivoEstado& a, int fila) {
     auto* it = new QListWidgetItem;
-    lista_->insertItem(fila, it);
-    it->setData(kId, clave(a.id));
-    it->setData(kFirma, firmaFila(a, carpetaDe(a)));
+    it->setData(kRolId, clave(a.id));
     it->setSizeHint(QSize(0, kAltoFila));
-    QWidget* w = filaArchivo(a, carpetaDe(a), devicePixelRatioF(), lista_);
-    w->setAccessibleName(QString::fromStdString(a.url.filename().string()));
-    lista_->setItemWidget(it, w);
+    llenarFila(it, a, carpetaDe(a), devicePixelRatioF());
+    lista_->insertItem(fila, it);
     return it;
 }
 
 void BarraLateral::animarFila(QListWidgetItem* it, bool entra, Transicion t) {
-    QWidget* w = lista_->itemWidget(it);
-    if (!w || !isVisible()) {
+    const QString id = it->data(kRolId).toString();
+    if (!isVisible()) {
         if (!entra) delete it;
         return;
     }
     if (!entra) {
-        it->setData(kSaliendo, true);
+        it->setData(kRolSaliendo, true);
         it->setFlags(Qt::NoItemFlags);
     }
     // A row still growing in when it is removed: its entrance stops where it is.
-    for (auto* anterior : w->findChildren<QVariantAnimation*>(Qt::FindDirectChildrenOnly))
-        delete anterior;
+    if (auto anterior = animaciones_.take(id)) delete anterior;
     // The first frame already shows where the animation starts.
     const int alto = it->sizeHint().height();
     it->setSizeHint(QSize(0, entra ? 0 : alto));
-    auto* opacidad = new QGraphicsOpacityEffect(w);
-    opacidad->setOpacity(entra ? 0 : 1);
-    w->setGraphicsEffect(opacidad);
-    auto* anim = new QVariantAnimation(w);
+    it->setData(kRolOpacidad, entra ? 0.0 : 1.0);
+    auto* anim = new QVariantAnimation(lista_);
+    animaciones_[id] = anim;
     configurar(anim, t);
     anim->setStartValue(entra ? 0.0 : double(alto) / kAltoFila);
     anim->setEndValue(entra ? 1.0 : 0.0);
     // The item may go first (the list rebuilt): it is reached through its index.
     const QPersistentModelIndex indice(lista_->indexFromItem(it));
-    const QPointer<QGraphicsOpacityEffect> efecto(opacidad);
-    connect(anim, &QVariantAnimation::valueChanged, w, [this, indice, efecto](const QVariant& v) {
+    connect(anim, &QVariantAnimation::valueChanged, this, [this, indice](const QVariant& v) {
         const qreal x = v.toReal();
-        if (efecto) efecto->setOpacity(std::clamp(x, 0.0, 1.0));
-        if (QListWidgetItem* i = indice.isValid() ? lista_->itemFromIndex(indice) : nullptr)
+        if (QListWidgetItem* i = indice.isValid() ? lista_->itemFromIndex(indice) : nullptr) {
+            i->setData(kRolOpacidad, std::clamp(x, 0.0, 1.0));
             i->setSizeHint(QSize(0, std::max(0, int(std::lround(kAltoFila * x)))));
+        }
     });
-    connect(anim, &QVariantAnimation::finished, w, [this, indice, w, entra] {
+    connect(anim, &QVariantAnimation::finished, this, [this, indice, id, anim, entra] {
+        if (animaciones_.value(id) == anim) animaciones_.remove(id);
+        anim->deleteLater();
+        QListWidgetItem* i = indice.isValid() ? lista_->itemFromIndex(indice) : nullptr;
+        if (!i) return;
         if (entra) {
-            w->setGraphicsEffect(nullptr);
+            i->setData(kRolOpacidad, QVariant());
             return;
         }
-        if (!indice.isValid()) return;
         actualizando_ = true;
-        delete lista_->itemFromIndex(indice);
+        delete i;
         seleccionarActivo(vista_.estado());
         actualizando_ = false;
     });
@@ -261,7 +201,7 @@ void BarraLateral::animarFila(QListWidgetItem* it, bool entra, Transicion t) {
 int BarraLateral::filasSaliendo() const {
     int n = 0;
     for (int i = 0; i < lista_->count(); ++i)
-        n += lista_->item(i)->data(kSaliendo).toBool() ? 1 : 0;
+        n += lista_->item(i)->data(kRolSaliendo).toBool() ? 1 : 0;
     return n;
 }
 
@@ -271,6 +211,9 @@ std::string BarraLateral::carpetaDe(const ArchivoEstado& a) const {
 }
 
 void BarraLateral::reconstruir(const EstadoVentana& e) {
+    for (const auto& anim : std::as_const(animaciones_))
+        delete anim;
+    animaciones_.clear();
     lista_->clear();
     for (const auto& a : e.archivos)
         nuevaFila(a, lista_->count());
@@ -280,8 +223,8 @@ void BarraLateral::seleccionarActivo(const EstadoVentana& e) {
     QListWidgetItem* activo = nullptr;
     for (int i = 0; i < lista_->count(); ++i) {
         auto* it = lista_->item(i);
-        if (e.archivoActivoID && !it->data(kSaliendo).toBool() &&
-            it->data(kId).toString() == clave(*e.archivoActivoID))
+        if (e.archivoActivoID && !it->data(kRolSaliendo).toBool() &&
+            it->data(kRolId).toString() == clave(*e.archivoActivoID))
             activo = it;
     }
     if (lista_->currentItem() != activo) lista_->setCurrentItem(activo);
@@ -312,8 +255,8 @@ void BarraLateral::mostrar(const EstadoVentana& e) {
     std::vector<QListWidgetItem*> salen;
     for (int i = 0; i < lista_->count(); ++i) {
         auto* it = lista_->item(i);
-        if (it->data(kSaliendo).toBool()) continue;
-        const QString id = it->data(kId).toString();
+        if (it->data(kRolSaliendo).toBool()) continue;
+        const QString id = it->data(kRolId).toString();
         if (!abiertos.contains(id)) {
             salen.push_back(it);
         } else {
@@ -344,13 +287,8 @@ void BarraLateral::mostrar(const EstadoVentana& e) {
                 continue;
             }
             anterior = f->second;
-            if (const QString firma = firmaFila(a, carpetas[i]);
-                anterior->data(kFirma).toString() != firma) {
-                anterior->setData(kFirma, firma);
-                QWidget* w = filaArchivo(a, carpetas[i], devicePixelRatioF(), lista_);
-                w->setAccessibleName(QString::fromStdString(a.url.filename().string()));
-                lista_->setItemWidget(anterior, w);
-            }
+            if (anterior->data(kRolFirma).toString() != firmaFila(a, carpetas[i]))
+                llenarFila(anterior, a, carpetas[i], devicePixelRatioF());
         }
     }
     seleccionarActivo(e);
@@ -369,8 +307,8 @@ QStringList BarraLateral::entradasMenu(const Uuid& id) const {
 
 void BarraLateral::menu(const QPoint& punto) {
     QListWidgetItem* it = lista_->itemAt(punto);
-    if (!it || it->data(kSaliendo).toBool()) return;
-    const QString elegida = it->data(kId).toString();
+    if (!it || it->data(kRolSaliendo).toBool()) return;
+    const QString elegida = it->data(kRolId).toString();
     std::optional<Uuid> id;
     for (const auto& a : vista_.estado().archivos)
         if (clave(a.id) == elegida) id = a.id;

@@ -2,8 +2,11 @@
 #include "modelo/estado_ventana.h"
 #include "vistas/animacion.h"
 
+#include <QHash>
 #include <QListWidget>
+#include <QPointer>
 #include <QPushButton>
+#include <QVariantAnimation>
 #include <QWidget>
 
 #include <map>
@@ -13,7 +16,7 @@ namespace Livora {
 
 class VistaPrincipal;
 
-// The file list: one row per record with its thumbnail, name, size line and badges, a
+// The file list: one drawn row per record with its thumbnail, name, size line and badges, a
 // context menu, and the "Unir todo en un PDF" and "Añadir archivos" buttons below.
 class BarraLateral : public QWidget {
     Q_OBJECT
@@ -44,6 +47,7 @@ private:
     QPushButton* anadir_;
     bool actualizando_ = false;
     std::map<QString, std::string> carpetas_;
+    QHash<QString, QPointer<QVariantAnimation>> animaciones_; // by record key
 };
 
 } // namespace Livora
