@@ -109,6 +109,14 @@ QList<QFont> fuentesDe(QWidget* raiz) {
                 anadir(f);
                 anadir(conCifrasFijas(f));
             }
+        // The style sheet's small texts (rows built later, the file list's size line).
+        for (int px : {11, 12})
+            for (QFont::Weight peso : {QFont::Normal, QFont::DemiBold, QFont::Bold}) {
+                QFont f = base;
+                f.setPixelSize(px);
+                f.setWeight(peso);
+                anadir(f);
+            }
         // The weight pill's figures and the start cards' titles.
         for (double factor : {1.25, 1.35})
             for (QFont::Weight peso : {QFont::Medium, QFont::Bold})
@@ -129,7 +137,9 @@ void calentarFuente(const QFont& f, QPaintDevice* como) {
     lienzo.setDotsPerMeterY(qRound(como->logicalDpiY() / 0.0254));
     QPainter p(&lienzo);
     p.setFont(f);
-    p.drawText(QPointF(0, 18), QStringLiteral("Añadir 0123456789,· KB MB %"));
+    // With the signs the primary font may lack (the saving's minus, the arrow): drawing them
+    // loads the fallback font now rather than in the first layout that measures them.
+    p.drawText(QPointF(0, 18), QStringLiteral("Añadir 0123456789,· KB MB % −→…×«»—¿É"));
 }
 
 void escalar(QFont& f, double factor) {

@@ -354,6 +354,12 @@ void VentanaPrincipal::prepararLienzo() {
     dibujarEnLienzo(espacio_);
     if (fuentesPorCalentar_.isEmpty() && !fuentesCalentadas_) {
         fuentesCalentadas_ = true;
+        // The toolbar only shows with the workspace: drawn once here, its icons are ready.
+        QPixmap barra(QSize(pila_->width(), barra_->sizeHint().height()) *
+                      pila_->devicePixelRatioF());
+        barra.setDevicePixelRatio(pila_->devicePixelRatioF());
+        barra_->resize(pila_->width(), barra_->sizeHint().height());
+        barra_->render(&barra);
         fuentesPorCalentar_ = Estilo::fuentesDe(this);
         calentarFuentes();
     }
