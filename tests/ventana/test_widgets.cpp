@@ -3,6 +3,8 @@
 // notice banner and the keyboard.
 #include "main/aviso.h"
 #include "main/barra_lateral.h"
+#include "main/estilo.h"
+#include "main/filas_archivos.h"
 #include "main/inicio.h"
 #include "main/inspector.h"
 #include "main/panel_derecho.h"
@@ -160,14 +162,42 @@ TEST_F(Widgets, BarraLateralBotonesMenuEInsignias) {
     EXPECT_EQ(e().archivoActivoID, e().archivos[0].id);
     vista->alternarSinFondo();
     ASSERT_TRUE(esperarTrabajos(*vista));
-    // The badges' help is what assistive technology reads for the row.
-    EXPECT_EQ(ventana->lateral()->lista()->item(0)->data(Qt::AccessibleDescriptionRole),
-              "Sin fondo");
+    // The badges' help is what assistive technology reads for the row, and the badge is
+    // drawn in the accent colour.
+    auto* lista = ventana->lateral()->lista();
+    EXPECT_EQ(lista->item(0)->data(Qt::AccessibleDescriptionRole), "Sin fondo");
+    const QImage fila = lista->viewport()->grab(lista->visualItemRect(lista->item(0))).toImage();
+    int acento = 0;
+    for (int y = 0; y < fila.height(); ++y)
+        for (int x = 0; x < fila.width(); ++x)
+            acento += QColor(fila.pixel(x, y)) == Estilo::acento ? 1 : 0;
+    EXPECT_GT(acento, 10);
     // Rows of records removed while the list is hidden go at once; the row after one keeps
     // its place instead of being added a second time.
     ventana->lateral()->hide();
     vista->quitar(e().archivos[0].id);
     EXPECT_EQ(ventana->lateral()->lista()->count(), 2);
+}
+
+// The badges follow the size line's text and stay inside the row however long the line is.
+TEST(FilasArchivos, LaLineaCedeSitioALasInsignias) {
+    const QRect celda(0, 0, 240, kAltoFila);
+    struct Caso {
+        int anchoLinea, insignias;
+    };
+    for (const auto [ancho, n] : {Caso{40, 0}, {40, 2}, {400, 1}, {400, 3}}) {
+        const GeometriaFila g = geometriaFila(celda, 17, 14, ancho, n);
+        ASSERT_EQ(int(g.insignias.size()), n);
+        EXPECT_LE(g.linea.width(), ancho);
+        EXPECT_EQ(g.linea.left(), g.nombre.left());
+        int x = g.linea.right();
+        for (const QRect& r : g.insignias) {
+            EXPECT_GT(r.left(), x);
+            EXPECT_LE(r.left() - x, 5) << "right after the text";
+            EXPECT_LE(r.right(), celda.right() - 6) << "inside the row's background";
+            x = r.right();
+        }
+    }
 }
 
 // The inspector's controls, the filter panel and the notice write into the window's state
