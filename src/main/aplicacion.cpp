@@ -11,6 +11,7 @@
 #include "main/traducciones.h"
 #include "main/ventana.h"
 #include "motor/codec.h"
+#include "vistas/prioridad.h"
 
 #include <QApplication>
 #include <QFileInfo>
@@ -52,6 +53,7 @@ int ejecutarAplicacion(int argc, char** argv) {
     LocaleEspanol localeEspanol;
     QApplication app(argc, argv);
     localeEspanol.devolver();
+    acortarTurnos();
     iniciarRecursos();
     QApplication::setApplicationName("Livora");
     QApplication::setApplicationVersion(LIVORA_VERSION);

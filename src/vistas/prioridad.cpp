@@ -4,16 +4,56 @@
 #include <QThreadPool>
 
 #include <dlfcn.h>
+#include <sched.h>
 #include <sys/resource.h>
+#include <sys/syscall.h>
 #include <unistd.h>
 
+#include <cerrno>
+#include <cstdint>
+
 namespace Livora {
+
+namespace {
+
+// The kernel's struct sched_attr as of its first version; glibc has no wrapper before 2.41.
+struct AtributosPlanificador {
+    std::uint32_t size;
+    std::uint32_t sched_policy;
+    std::uint64_t sched_flags;
+    std::int32_t sched_nice;
+    std::uint32_t sched_priority;
+    std::uint64_t sched_runtime; // for normal threads, the turn asked for (0: the default)
+    std::uint64_t sched_deadline;
+    std::uint64_t sched_period;
+};
+
+bool planificar(int nice, std::uint64_t turnoNs) {
+    AtributosPlanificador a{};
+    a.size = sizeof a;
+    a.sched_policy = SCHED_OTHER;
+    a.sched_nice = nice;
+    a.sched_runtime = turnoNs;
+    return syscall(SYS_sched_setattr, 0, &a, 0) == 0;
+}
+
+} // namespace
 
 void cederPrioridad(Cesion cuanto) {
     thread_local bool hecho = false;
     if (hecho) return;
     hecho = true;
-    setpriority(PRIO_PROCESS, static_cast<id_t>(gettid()), static_cast<int>(cuanto));
+    // With the default turn: a thread started by the interface thread would inherit its short
+    // one.
+    if (!planificar(static_cast<int>(cuanto), 0))
+        setpriority(PRIO_PROCESS, static_cast<id_t>(gettid()), static_cast<int>(cuanto));
+}
+
+void acortarTurnos() {
+    errno = 0;
+    const int nice = getpriority(PRIO_PROCESS, static_cast<id_t>(gettid()));
+    if (errno != 0) return;
+    planificar(nice, 200'000); // ns; the kernel's default turn is several times longer
 }
 
 } // namespace Livora

@@ -10,4 +10,11 @@ namespace Livora {
 enum class Cesion { Fondo = 10, Vista = 5 };
 void cederPrioridad(Cesion cuanto = Cesion::Fondo);
 
+// The interface thread asks the kernel for short turns. Linux's EEVDF scheduler (6.6 and
+// later) lets a running thread finish its turn before a woken one takes the core, whatever
+// their nice values: with every core on a generation each input or timer waited 3–4 ms, and
+// a paint split by those waits stalled past a frame. A thread with a shorter turn than the
+// running one takes the core when it wakes (6.12 and later); older kernels ignore the request.
+void acortarTurnos();
+
 } // namespace Livora

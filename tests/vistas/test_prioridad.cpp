@@ -7,9 +7,15 @@
 #include <QThreadPool>
 #include <gtest/gtest.h>
 
+#include <sys/resource.h>
+#include <unistd.h>
+
 #include <atomic>
 #include <chrono>
+#include <fstream>
 #include <functional>
+#include <optional>
+#include <string>
 #include <thread>
 
 namespace {
@@ -44,7 +50,43 @@ struct PoolOcupado {
     }
 };
 
+struct Planificacion {
+    int nice;
+    std::optional<long> turnoNs; // shown by kernels with per-thread turns
+};
+
+Planificacion planificacionDeEsteHilo() {
+    Planificacion p{getpriority(PRIO_PROCESS, static_cast<id_t>(gettid())), std::nullopt};
+    std::ifstream f("/proc/thread-self/sched");
+    for (std::string l; std::getline(f, l);)
+        if (l.rfind("se.slice", 0) == 0) p.turnoNs = std::stol(l.substr(l.find(':') + 1));
+    return p;
+}
+
 } // namespace
+
+// The interface thread's short turns are its own: a worker it starts and lowers gets the
+// kernel's default turn back, or its encoders would take the core from the interface as
+// eagerly as the interface takes it from them.
+TEST(Prioridad, TurnosCortosSoloParaLaInterfaz) {
+    std::thread([] {
+        const Planificacion antes = planificacionDeEsteHilo();
+        Livora::acortarTurnos();
+        const Planificacion interfaz = planificacionDeEsteHilo();
+        EXPECT_EQ(interfaz.nice, antes.nice);
+        if (interfaz.turnoNs) {
+            EXPECT_EQ(*interfaz.turnoNs, 200'000);
+        }
+        std::thread([&] {
+            Livora::cederPrioridad();
+            const Planificacion trabajo = planificacionDeEsteHilo();
+            EXPECT_EQ(trabajo.nice, 10);
+            if (trabajo.turnoNs && antes.turnoNs) {
+                EXPECT_EQ(*trabajo.turnoNs, *antes.turnoNs);
+            }
+        }).join();
+    }).join();
+}
 
 // Qt splits these into pieces for its global pool above a size; with every pool thread
 // taken by other work they must still finish at once on the thread that asked.
