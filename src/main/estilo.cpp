@@ -132,14 +132,18 @@ QList<QFont> fuentesDe(QWidget* raiz) {
 }
 
 void calentarFuente(const QFont& f, QPaintDevice* como) {
-    QImage lienzo(48, 24, QImage::Format_ARGB32_Premultiplied);
-    lienzo.setDotsPerMeterX(qRound(como->logicalDpiX() / 0.0254));
-    lienzo.setDotsPerMeterY(qRound(como->logicalDpiY() / 0.0254));
-    QPainter p(&lienzo);
-    p.setFont(f);
-    // With the signs the primary font may lack (the saving's minus, the arrow): drawing them
-    // loads the fallback font now rather than in the first layout that measures them.
-    p.drawText(QPointF(0, 18), QStringLiteral("Añadir 0123456789,· KB MB % −→…×«»—¿É"));
+    // On an opaque surface (a window's) and a translucent one (a pixmap being faded): glyphs
+    // are cached per kind of surface.
+    for (QImage::Format formato : {QImage::Format_RGB32, QImage::Format_ARGB32_Premultiplied}) {
+        QImage lienzo(48, 24, formato);
+        lienzo.setDotsPerMeterX(qRound(como->logicalDpiX() / 0.0254));
+        lienzo.setDotsPerMeterY(qRound(como->logicalDpiY() / 0.0254));
+        QPainter p(&lienzo);
+        p.setFont(f);
+        // With the signs the primary font may lack (the saving's minus, the arrow): drawing
+        // them loads the fallback font now rather than in the first layout that measures them.
+        p.drawText(QPointF(0, 18), QStringLiteral("Añadir 0123456789,· KB MB % −→…×«»—¿É"));
+    }
 }
 
 void escalar(QFont& f, double factor) {

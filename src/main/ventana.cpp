@@ -80,6 +80,17 @@ VentanaPrincipal::VentanaPrincipal(VistaPrincipal& vista, QWidget* padre)
     prepararLienzo_->setSingleShot(true);
     prepararLienzo_->setInterval(300);
     connect(prepararLienzo_, &QTimer::timeout, this, &VentanaPrincipal::prepararLienzo);
+    // The start screen's picture for the fade, taken a moment after it changes rather than when
+    // the first file arrives, so that switch does not draw the whole start screen.
+    fotografiarInicio_ = new QTimer(this);
+    fotografiarInicio_->setSingleShot(true);
+    fotografiarInicio_->setInterval(150);
+    connect(fotografiarInicio_, &QTimer::timeout, this, [this] {
+        if (pila_->currentWidget() != inicio_ || !pila_->isVisible()) return;
+        dibujarEnLienzo(inicio_);
+        inicioCambiado_ = false;
+        fotoInicio_.start();
+    });
     inicio_ = new PantallaInicio(pila_);
     pila_->addWidget(inicio_);
 
@@ -170,6 +181,11 @@ VentanaPrincipal::VentanaPrincipal(VistaPrincipal& vista, QWidget* padre)
 
 bool VentanaPrincipal::eventFilter(QObject* o, QEvent* e) {
     if (o == pila_ && e->type() == QEvent::Resize) prepararLienzo_->start();
+    if (e->type() == QEvent::Paint && !dibujandoLienzo_ && pila_->currentWidget() == inicio_ &&
+        o->isWidgetType() && (o == inicio_ || inicio_->isAncestorOf(static_cast<QWidget*>(o)))) {
+        inicioCambiado_ = true;
+        if (!fotografiarInicio_->isActive()) fotografiarInicio_->start();
+    }
     // Claiming the shortcut for the focused field sends it the key press instead.
     if (e->type() == QEvent::ShortcutOverride && editaConFlechas(o)) {
         auto* k = static_cast<QKeyEvent*>(e);
@@ -379,14 +395,23 @@ void VentanaPrincipal::dibujarEnLienzo(QWidget* pagina) {
     // Translucent from the start: filling an opaque pixmap with transparency replaces its
     // memory.
     lienzoFundido_.fill(Qt::transparent);
+    dibujandoLienzo_ = true;
     pagina->render(&lienzoFundido_);
+    dibujandoLienzo_ = false;
+    // It holds this page now, whatever it held before.
+    fotoInicio_.invalidate();
+    if (pagina != inicio_) fotografiarInicio_->start();
 }
 
 // Only the page on show is drawn: the whole stack would first lay out the hidden one.
 QPixmap VentanaPrincipal::fotoPagina() {
     QWidget* actual = pila_->currentWidget();
     if (!pila_->isVisible() || !actual) return {};
-    dibujarEnLienzo(actual);
+    // A start screen that only moved a progress bar since its picture: nobody sees a fraction of
+    // a second's difference in the first frame of a fade.
+    const bool vigente = actual == inicio_ && fotoInicio_.isValid() &&
+                         (!inicioCambiado_ || fotoInicio_.elapsed() < 400);
+    if (!vigente) dibujarEnLienzo(actual);
     return lienzoFundido_;
 }
 
@@ -399,7 +424,8 @@ void VentanaPrincipal::mostrar() {
         // The start screen and the workspace cross-fade.
         const QPixmap antes = fotoPagina();
         pila_->setCurrentWidget(pagina);
-        fundido(pila_, antes);
+        // Both pages paint every pixel.
+        fundido(pila_, antes, Transicion::Muelle, true);
     }
     barra_->setVisible(trabajo);
     inicio_->mostrar(e);

@@ -1,6 +1,7 @@
 #pragma once
 #include "main/vista_principal.h"
 
+#include <QElapsedTimer>
 #include <QLabel>
 #include <QMainWindow>
 #include <QPixmap>
@@ -93,6 +94,10 @@ private:
     QAction* atajoLote_;
     QPixmap lienzoFundido_;
     QTimer* prepararLienzo_;
+    QTimer* fotografiarInicio_;
+    QElapsedTimer fotoInicio_; // valid while the pixmap holds the start screen
+    bool inicioCambiado_ = false;
+    bool dibujandoLienzo_ = false;
     QList<QFont> fuentesPorCalentar_;
     bool fuentesCalentadas_ = false;
 };

@@ -17,8 +17,12 @@ namespace {
 class CapaFundido : public QLabel {
 public:
     using QLabel::QLabel;
+    // A picture that covers the whole widget hides what is under it while it is opaque: the
+    // new look is not painted until the fade's next frame, apart from the change itself.
+    void fijarCubre(bool si) { cubre_ = si; }
     void fijarOpacidad(qreal o) {
         opacidad_ = o;
+        setAttribute(Qt::WA_OpaquePaintEvent, cubre_ && o >= 1.0);
         update();
     }
 
@@ -31,6 +35,7 @@ protected:
 
 private:
     qreal opacidad_ = 1;
+    bool cubre_ = false;
 };
 
 double frecuencia(const Muelle& m) {
@@ -97,9 +102,11 @@ void configurar(QVariantAnimation* a, Transicion t) {
     a->setEasingCurve(curva(t));
 }
 
-void fundido(QWidget* w, const QPixmap& antes, Transicion t) {
+void fundido(QWidget* w, const QPixmap& antes, Transicion t, bool opaca) {
     if (!w->isVisible() || antes.isNull()) return;
     auto* capa = new CapaFundido(w);
+    capa->fijarCubre(opaca);
+    capa->fijarOpacidad(1);
     capa->setObjectName("fundido");
     capa->setAttribute(Qt::WA_TransparentForMouseEvents);
     capa->setPixmap(antes);

@@ -25,7 +25,9 @@ void configurar(QVariantAnimation* a, Transicion t);
 
 // Cross-fades a widget from what it showed before a change to what it shows now: a
 // picture of the old look is laid over it and fades out. `antes` is that picture, taken
-// with `grab()` before the change.
-void fundido(QWidget* w, const QPixmap& antes, Transicion t = Transicion::Muelle);
+// with `grab()` before the change. `opaca`: the picture has no transparent pixel, so while it
+// is fully opaque the widget under it need not be painted.
+void fundido(QWidget* w, const QPixmap& antes, Transicion t = Transicion::Muelle,
+             bool opaca = false);
 
 } // namespace Livora
