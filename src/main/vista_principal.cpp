@@ -25,6 +25,19 @@ VistaPrincipal::VistaPrincipal(ServiciosVentana servicios, QObject* padre)
     // Room for every intake the queue lets run plus one regeneration.
     pool_.setMaxThreadCount(std::max({2, QThread::idealThreadCount(), cola_.limite() + 1}));
     busquedas_.setMaxThreadCount(1);
+    // Hand the encoders' freed buffers back to the system once the work is done, off this
+    // thread and a moment later: trimming a heap that held several photos takes tens of
+    // milliseconds with the heap locked, and the paint that follows the last result would
+    // wait for it.
+    recortarMemoria_.setSingleShot(true);
+    recortarMemoria_.setInterval(1000);
+    connect(&recortarMemoria_, &QTimer::timeout, this, [this] {
+        if (trabajos_ > 0) return;
+        pool_.start([] {
+            cederPrioridad();
+            malloc_trim(0);
+        });
+    });
 }
 
 // Jobs call back into this object; let them finish (long PDF work stops between pages)
@@ -71,13 +84,8 @@ void VistaPrincipal::empezarTrabajo() {
 void VistaPrincipal::terminarTrabajo() {
     if (trabajos_ > 0) --trabajos_;
     actualizarProcesando();
-    // Hand the encoders' freed buffers back to the system once the work is done, off this
-    // thread: trimming a heap that held several photos takes tens of milliseconds.
-    if (trabajos_ == 0)
-        pool_.start([] {
-            cederPrioridad();
-            malloc_trim(0);
-        });
+    // Not between two files of a queue that runs one at a time.
+    if (trabajos_ == 0 && cola_.esperando() == 0) recortarMemoria_.start();
 }
 
 void VistaPrincipal::fijarActivo(std::optional<Uuid> id) {

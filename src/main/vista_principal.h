@@ -11,6 +11,7 @@
 #include <QList>
 #include <QObject>
 #include <QThreadPool>
+#include <QTimer>
 #include <QUrl>
 
 #include <atomic>
@@ -209,6 +210,7 @@ private:
     // walks every record, which in a big folder is worth keeping apart from their display.
     void limpiarTemporalesLuego();
     bool limpiezaPendiente_ = false;
+    QTimer recortarMemoria_;
     struct Vuelo {
         std::uint64_t marca = 0;
         std::vector<Ruta> usa;
