@@ -65,10 +65,10 @@ QString firmaFila(const ArchivoEstado& a, const std::string& carpeta) {
     return QString::fromStdString(f);
 }
 
-// Fills a row with what the record shows; pure presentation.
+// Fills a row with what the record shows (`firma` is firmaFila's); pure presentation.
 void llenarFila(QListWidgetItem* it, const ArchivoEstado& a, const std::string& carpeta,
-                qreal dpr) {
-    it->setData(kRolFirma, firmaFila(a, carpeta));
+                const QString& firma, qreal dpr) {
+    it->setData(kRolFirma, firma);
     it->setText(QString::fromStdString(a.url.filename().string()));
     it->setToolTip(a.esCombinado ? QString() : QString::fromStdString(a.url.string()));
     it->setData(kRolLinea,
@@ -142,11 +142,12 @@ BarraLateral::BarraLateral(VistaPrincipal& vista, QWidget* padre) : QWidget(padr
     });
 }
 
-QListWidgetItem* BarraLateral::nuevaFila(const ArchivoEstado& a, int fila) {
+QListWidgetItem* BarraLateral::nuevaFila(const ArchivoEstado& a, const std::string& carpeta,
+                                         int fila) {
     auto* it = new QListWidgetItem;
     it->setData(kRolId, clave(a.id));
     it->setSizeHint(QSize(0, kAltoFila));
-    llenarFila(it, a, carpetaDe(a), devicePixelRatioF());
+    llenarFila(it, a, carpeta, firmaFila(a, carpeta), devicePixelRatioF());
     lista_->insertItem(fila, it);
     return it;
 }
@@ -205,18 +206,13 @@ int BarraLateral::filasSaliendo() const {
     return n;
 }
 
-std::string BarraLateral::carpetaDe(const ArchivoEstado& a) const {
-    const auto c = carpetas_.find(clave(a.id));
-    return c == carpetas_.end() ? std::string() : c->second;
-}
-
-void BarraLateral::reconstruir(const EstadoVentana& e) {
+void BarraLateral::reconstruir(const EstadoVentana& e, const std::vector<std::string>& carpetas) {
     for (const auto& anim : std::as_const(animaciones_))
         delete anim;
     animaciones_.clear();
     lista_->clear();
-    for (const auto& a : e.archivos)
-        nuevaFila(a, lista_->count());
+    for (std::size_t i = 0; i < e.archivos.size(); ++i)
+        nuevaFila(e.archivos[i], carpetas[i], lista_->count());
 }
 
 void BarraLateral::seleccionarActivo(const EstadoVentana& e) {
@@ -242,10 +238,7 @@ void BarraLateral::mostrar(const EstadoVentana& e) {
     QSet<QString> abiertos;
     for (const auto& a : e.archivos)
         abiertos.insert(claves.emplace_back(clave(a.id)));
-    carpetas_.clear();
     const auto carpetas = carpetasDistintivas(e);
-    for (std::size_t i = 0; i < e.archivos.size(); ++i)
-        if (!carpetas[i].empty()) carpetas_[claves[i]] = carpetas[i];
     actualizando_ = true;
     const Transicion t = vista_.transicion();
     // Rows of records that are gone leave; the others keep their place (records are only
@@ -272,7 +265,7 @@ void BarraLateral::mostrar(const EstadoVentana& e) {
     for (const QString& c : claves)
         if (filas.count(c)) orden.push_back(c);
     if (e.archivos.empty() || orden != quedan) {
-        reconstruir(e);
+        reconstruir(e, carpetas);
     } else {
         QListWidgetItem* anterior = nullptr;
         for (std::size_t i = 0; i < e.archivos.size(); ++i) {
@@ -280,15 +273,16 @@ void BarraLateral::mostrar(const EstadoVentana& e) {
             auto f = filas.find(claves[i]);
             if (f == filas.end()) {
                 const int fila = anterior ? lista_->row(anterior) + 1 : 0;
-                anterior = nuevaFila(a, fila);
+                anterior = nuevaFila(a, carpetas[i], fila);
                 // Each frame of a row's entrance lays out every row: in a long list (a folder
                 // being taken in) it just appears.
                 if (lista_->count() <= kFilasAnimadas) animarFila(anterior, true, t);
                 continue;
             }
             anterior = f->second;
-            if (anterior->data(kRolFirma).toString() != firmaFila(a, carpetas[i]))
-                llenarFila(anterior, a, carpetas[i], devicePixelRatioF());
+            if (const QString firma = firmaFila(a, carpetas[i]);
+                anterior->data(kRolFirma).toString() != firma)
+                llenarFila(anterior, a, carpetas[i], firma, devicePixelRatioF());
         }
     }
     seleccionarActivo(e);

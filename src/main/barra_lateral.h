@@ -9,8 +9,8 @@
 #include <QVariantAnimation>
 #include <QWidget>
 
-#include <map>
 #include <string>
+#include <vector>
 
 namespace Livora {
 
@@ -34,10 +34,9 @@ public:
 
 private:
     void menu(const QPoint& p);
-    void reconstruir(const EstadoVentana& e);
-    QListWidgetItem* nuevaFila(const ArchivoEstado& a, int fila);
-    // The folder a row names beside its line when another record shares its file name.
-    std::string carpetaDe(const ArchivoEstado& a) const;
+    // `carpetas`: each record's folder label, as carpetasDistintivas gives them.
+    void reconstruir(const EstadoVentana& e, const std::vector<std::string>& carpetas);
+    QListWidgetItem* nuevaFila(const ArchivoEstado& a, const std::string& carpeta, int fila);
     // Grows a new row into place, or shrinks and fades a row out and then removes it.
     void animarFila(QListWidgetItem* it, bool entra, Transicion t);
     void seleccionarActivo(const EstadoVentana& e);
@@ -46,7 +45,6 @@ private:
     QPushButton* unir_;
     QPushButton* anadir_;
     bool actualizando_ = false;
-    std::map<QString, std::string> carpetas_;
     QHash<QString, QPointer<QVariantAnimation>> animaciones_; // by record key
 };
 

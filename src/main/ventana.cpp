@@ -86,10 +86,7 @@ VentanaPrincipal::VentanaPrincipal(VistaPrincipal& vista, QWidget* padre)
     fotografiarInicio_->setSingleShot(true);
     fotografiarInicio_->setInterval(150);
     connect(fotografiarInicio_, &QTimer::timeout, this, [this] {
-        if (pila_->currentWidget() != inicio_ || !pila_->isVisible()) return;
-        dibujarEnLienzo(inicio_);
-        inicioCambiado_ = false;
-        fotoInicio_.start();
+        if (pila_->currentWidget() == inicio_ && pila_->isVisible()) dibujarEnLienzo(inicio_);
     });
     inicio_ = new PantallaInicio(pila_);
     pila_->addWidget(inicio_);
@@ -399,8 +396,13 @@ void VentanaPrincipal::dibujarEnLienzo(QWidget* pagina) {
     pagina->render(&lienzoFundido_);
     dibujandoLienzo_ = false;
     // It holds this page now, whatever it held before.
-    fotoInicio_.invalidate();
-    if (pagina != inicio_) fotografiarInicio_->start();
+    if (pagina == inicio_) {
+        inicioCambiado_ = false;
+        fotoInicio_.start();
+    } else {
+        fotoInicio_.invalidate();
+        fotografiarInicio_->start();
+    }
 }
 
 // Only the page on show is drawn: the whole stack would first lay out the hidden one.
